@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test and benchmark.
+# Idempotent; run as root on Debian 12.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  libsqlite3-dev sqlite3
+  libsdbus-c++-dev libsdbus-c++-bin libsystemd-dev dbus
+  libicu-dev libpugixml-dev libvips-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libfmt-dev libcli11-dev
+  clang libclang-rt-14-dev
+)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "bootstrap: run as root (it installs Debian packages)" >&2
+  exit 1
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "bootstrap: all packages present"
+  exit 0
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
+echo "bootstrap: installed ${missing[*]}"
