@@ -1,0 +1,194 @@
+#include "dbus/server_binding.h"
+
+#include "com/connection_point.h"
+#include "dbus/stubs/class_objects_stub.h"
+#include "dbus/stubs/object_stub.h"
+
+namespace albumcore::dbus {
+
+using com::ComPtr;
+using com::HRESULT;
+using com::IUnknown;
+
+struct ServerBinding::Exported {
+  ComPtr<IUnknown> object;
+  std::unique_ptr<sdbus::IObject> dbusObject;
+  std::vector<std::unique_ptr<Stub>> stubs;
+  std::map<std::string, uint32_t> refsByClient;
+  // Subscriptions made through this object: cookie -> subscribing client.
+  std::map<std::pair<std::string, uint32_t>, std::string> sinksByCookie;
+};
+
+std::string Stub::Caller() const {
+  const sdbus::Message* m = dbusObject_.getCurrentlyProcessedMessage();
+  return m ? m->getSender() : std::string();
+}
+
+namespace {
+
+// Values travelling to and from one client.
+class ClientMarshaller final : public ObjectMarshaller {
+ public:
+  ClientMarshaller(ServerBinding& binding, std::string client) : binding_(binding), client_(std::move(client)) {}
+  sdbus::ObjectPath PathOf(const ComPtr<IUnknown>& object) override { return binding_.HandOut(object, client_); }
+  ComPtr<IUnknown> ObjectAt(const sdbus::ObjectPath& path) override {
+    auto object = binding_.Find(path);
+    if (!object) throw com::ComError(com::E_INVALIDARG, "no object at " + path);
+    return object;
+  }
+
+ private:
+  ServerBinding& binding_;
+  std::string client_;
+};
+
+}  // namespace
+
+ServerBinding::ServerBinding(sdbus::IConnection& connection, MainLoop& loop, com::ClassRegistry& classes)
+    : connection_(connection), loop_(loop), classes_(classes) {}
+
+ServerBinding::~ServerBinding() = default;
+
+void ServerBinding::AddInterface(std::string interfaceName, std::function<bool(IUnknown*)> offers, StubMaker make) {
+  interfaces_.push_back({std::move(interfaceName), std::move(offers), std::move(make)});
+}
+
+void ServerBinding::AddSinkInterface(std::string interfaceName, SinkMaker make) {
+  sinkMakers_[std::move(interfaceName)] = std::move(make);
+}
+
+void ServerBinding::Start() {
+  entryPoint_ = sdbus::createObject(connection_, kEntryPointPath);
+  entryStub_ = std::make_unique<ClassObjectsStub>(*entryPoint_, *this);
+  entryPoint_->finishRegistration();
+
+  busWatch_ = sdbus::createProxy(connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus");
+  busWatch_->uponSignal("NameOwnerChanged")
+      .onInterface("org.freedesktop.DBus")
+      .call([this](const std::string& name, const std::string& /*oldOwner*/, const std::string& newOwner) {
+        if (newOwner.empty() && !name.empty() && name[0] == ':') ClientLeft(name);
+      });
+  busWatch_->finishRegistration();
+}
+
+std::shared_ptr<ClientState> ServerBinding::Client(const std::string& uniqueName) {
+  auto& state = clients_[uniqueName];
+  if (!state) state = std::make_shared<ClientState>(uniqueName);
+  return state;
+}
+
+sdbus::ObjectPath ServerBinding::HandOut(const ComPtr<IUnknown>& object, const std::string& client) {
+  if (!object) return sdbus::ObjectPath("/");
+  IUnknown* identity = object.get();
+  auto known = pathByObject_.find(identity);
+  if (known != pathByObject_.end()) {
+    byPath_.at(known->second)->refsByClient[client]++;
+    return sdbus::ObjectPath(known->second);
+  }
+
+  auto exported = std::make_unique<Exported>();
+  const std::string path = std::string(kObjectsPath) + "/" + std::to_string(nextObjectNumber_++);
+  exported->object = object;
+  exported->dbusObject = sdbus::createObject(connection_, path);
+  exported->stubs.push_back(std::make_unique<ObjectStub>(*exported->dbusObject, *this));
+  for (const auto& entry : interfaces_) {
+    if (entry.offers(identity)) exported->stubs.push_back(entry.make(*exported->dbusObject, *this, object));
+  }
+  exported->dbusObject->finishRegistration();
+  exported->refsByClient[client] = 1;
+  Client(client);
+  pathByObject_[identity] = path;
+  byPath_[path] = std::move(exported);
+  return sdbus::ObjectPath(path);
+}
+
+HRESULT ServerBinding::AddRef(const std::string& path, const std::string& client) {
+  auto it = byPath_.find(path);
+  if (it == byPath_.end()) return com::E_POINTER;
+  it->second->refsByClient[client]++;
+  return com::S_OK;
+}
+
+HRESULT ServerBinding::Release(const std::string& path, const std::string& client) {
+  auto it = byPath_.find(path);
+  if (it == byPath_.end()) return com::E_POINTER;
+  auto& refs = it->second->refsByClient;
+  auto mine = refs.find(client);
+  if (mine == refs.end()) return com::E_ACCESSDENIED;  // a client releases only its own references
+  if (--mine->second == 0) refs.erase(mine);
+  if (refs.empty()) Unexport(path);
+  return com::S_OK;
+}
+
+void ServerBinding::Unexport(const std::string& path) {
+  auto it = byPath_.find(path);
+  if (it == byPath_.end()) return;
+  pathByObject_.erase(it->second->object.get());
+  unexported_.push_back(std::move(it->second));
+  byPath_.erase(it);
+  if (unexported_.size() == 1) {
+    // The D-Bus object may be serving the very call that released it.
+    loop_.Post([this] { unexported_.clear(); });
+  }
+}
+
+void ServerBinding::ClientLeft(const std::string& uniqueName) {
+  auto state = clients_.find(uniqueName);
+  if (state == clients_.end()) return;
+  state->second->onBus = false;
+  clients_.erase(state);
+  std::vector<std::string> orphaned;
+  for (auto& [path, exported] : byPath_) {
+    exported->refsByClient.erase(uniqueName);
+    if (exported->refsByClient.empty()) orphaned.push_back(path);
+  }
+  for (const auto& path : orphaned) Unexport(path);
+}
+
+ComPtr<IUnknown> ServerBinding::Find(const std::string& path) const {
+  auto it = byPath_.find(path);
+  return it == byPath_.end() ? nullptr : it->second->object;
+}
+
+std::unique_ptr<ObjectMarshaller> ServerBinding::MarshallerFor(const std::string& client) {
+  return std::make_unique<ClientMarshaller>(*this, client);
+}
+
+HRESULT ServerBinding::Advise(const ComPtr<IUnknown>& source, const std::string& interfaceName,
+                              const sdbus::ObjectPath& sink, const std::string& client, uint32_t* cookie) {
+  *cookie = 0;
+  auto container = com::QueryInterface<com::IConnectionPointContainer>(source);
+  if (!container) return com::E_NOINTERFACE;
+  ComPtr<com::IConnectionPoint> point;
+  HRESULT hr = container->FindConnectionPoint(interfaceName, &point);
+  if (com::Failed(hr)) return hr;
+  auto maker = sinkMakers_.find(interfaceName);
+  if (maker == sinkMakers_.end()) return com::CONNECT_E_CANNOTCONNECT;
+  ComPtr<IUnknown> proxy = maker->second(connection_, Client(client), sink);
+  hr = point->Advise(proxy.get(), cookie);
+  if (com::Succeeded(hr)) {
+    auto it = pathByObject_.find(source.get());
+    if (it != pathByObject_.end()) byPath_.at(it->second)->sinksByCookie[{interfaceName, *cookie}] = client;
+  }
+  return hr;
+}
+
+HRESULT ServerBinding::Unadvise(const ComPtr<IUnknown>& source, const std::string& interfaceName, uint32_t cookie,
+                                const std::string& client) {
+  auto container = com::QueryInterface<com::IConnectionPointContainer>(source);
+  if (!container) return com::E_NOINTERFACE;
+  auto it = pathByObject_.find(source.get());
+  if (it == pathByObject_.end()) return com::CONNECT_E_NOCONNECTION;
+  auto& sinks = byPath_.at(it->second)->sinksByCookie;
+  auto sub = sinks.find({interfaceName, cookie});
+  // A client ends only its own subscriptions.
+  if (sub == sinks.end() || sub->second != client) return com::CONNECT_E_NOCONNECTION;
+  ComPtr<com::IConnectionPoint> point;
+  HRESULT hr = container->FindConnectionPoint(interfaceName, &point);
+  if (com::Failed(hr)) return hr;
+  hr = point->Unadvise(cookie);
+  sinks.erase(sub);
+  return hr;
+}
+
+}  // namespace albumcore::dbus

@@ -1,0 +1,113 @@
+// The server side of the D-Bus binding: hands objects to clients, counts
+// each client's references, serves every interface an object offers through
+// generated glue, and turns client sinks into in-process sink objects.
+//
+// Lifetime rules
+//   1. An object handed to a client (a reply carrying its path) is exported
+//      once, at /com/orvane/AlbumCore9/objects/<n>, and one reference is
+//      counted for that client.
+//   2. Release drops one of the caller's references; a client leaving the bus
+//      drops all of its own.
+//   3. An object that no client holds is unexported and the binding lets go
+//      of it. Unexporting is deferred to the main loop, since the last
+//      Release arrives inside a call on that very object.
+//   4. Sinks of a client that has left stay subscribed but fail at once, so a
+//      liveness probe finds them dead and owners can reap what they served.
+//
+// Everything here runs on the main loop thread.
+#pragma once
+
+#include <sdbus-c++/sdbus-c++.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/class_registry.h"
+#include "dbus/client_state.h"
+#include "dbus/main_loop.h"
+#include "dbus/stub.h"
+#include "dbus/variant_codec.h"
+
+namespace albumcore::dbus {
+
+inline constexpr const char* kEntryPointPath = "/com/orvane/AlbumCore9";
+inline constexpr const char* kObjectsPath = "/com/orvane/AlbumCore9/objects";
+
+// Makes the in-process stand-in for a sink that `client` exported at `path`.
+using SinkMaker = std::function<com::ComPtr<com::IUnknown>(sdbus::IConnection&, std::shared_ptr<ClientState>,
+                                                           const sdbus::ObjectPath&)>;
+
+class ServerBinding {
+ public:
+  ServerBinding(sdbus::IConnection& connection, MainLoop& loop, com::ClassRegistry& classes);
+  ~ServerBinding();
+  ServerBinding(const ServerBinding&) = delete;
+  ServerBinding& operator=(const ServerBinding&) = delete;
+
+  // An interface served for every exported object that offers it
+  // (`offers` is the checked cast).
+  void AddInterface(std::string interfaceName, std::function<bool(com::IUnknown*)> offers, StubMaker make);
+  template <class Interface, class StubClass>
+  void AddInterface() {
+    AddInterface(std::string(Interface::kInterfaceName),
+                 [](com::IUnknown* o) { return dynamic_cast<Interface*>(o) != nullptr; },
+                 [](sdbus::IObject& object, ServerBinding& binding, const com::ComPtr<com::IUnknown>& target) {
+                   return std::make_unique<StubClass>(object, binding, com::QueryInterface<Interface>(target));
+                 });
+  }
+  // An outgoing interface whose client sinks can be subscribed.
+  void AddSinkInterface(std::string interfaceName, SinkMaker make);
+
+  // Exports the entry point and starts watching clients leave the bus.
+  void Start();
+
+  // Exports `object` if needed and counts one reference for `client`.
+  // "/" for a null object.
+  sdbus::ObjectPath HandOut(const com::ComPtr<com::IUnknown>& object, const std::string& client);
+  com::HRESULT AddRef(const std::string& path, const std::string& client);
+  com::HRESULT Release(const std::string& path, const std::string& client);
+
+  // The object exported at `path`, or null.
+  com::ComPtr<com::IUnknown> Find(const std::string& path) const;
+  // Marshaller for values sent to or received from `client`.
+  std::unique_ptr<ObjectMarshaller> MarshallerFor(const std::string& client);
+
+  com::HRESULT Advise(const com::ComPtr<com::IUnknown>& source, const std::string& interfaceName,
+                      const sdbus::ObjectPath& sink, const std::string& client, uint32_t* cookie);
+  com::HRESULT Unadvise(const com::ComPtr<com::IUnknown>& source, const std::string& interfaceName, uint32_t cookie,
+                        const std::string& client);
+
+  std::shared_ptr<ClientState> Client(const std::string& uniqueName);
+  sdbus::IConnection& connection() { return connection_; }
+  com::ClassRegistry& classes() { return classes_; }
+  size_t ExportedCountForTesting() const { return byPath_.size(); }
+
+ private:
+  struct Exported;
+  struct InterfaceEntry {
+    std::string name;
+    std::function<bool(com::IUnknown*)> offers;
+    StubMaker make;
+  };
+
+  void ClientLeft(const std::string& uniqueName);
+  void Unexport(const std::string& path);
+
+  sdbus::IConnection& connection_;
+  MainLoop& loop_;
+  com::ClassRegistry& classes_;
+  std::vector<InterfaceEntry> interfaces_;
+  std::map<std::string, SinkMaker> sinkMakers_;
+  std::map<std::string, std::unique_ptr<Exported>> byPath_;
+  std::map<com::IUnknown*, std::string> pathByObject_;
+  std::map<std::string, std::shared_ptr<ClientState>> clients_;
+  std::vector<std::unique_ptr<Exported>> unexported_;  // destroyed on the next loop turn
+  uint64_t nextObjectNumber_ = 1;
+  std::unique_ptr<sdbus::IObject> entryPoint_;
+  std::unique_ptr<Stub> entryStub_;
+  std::unique_ptr<sdbus::IProxy> busWatch_;
+};
+
+}  // namespace albumcore::dbus

@@ -1,0 +1,15 @@
+#include "dbus/standard_interfaces.h"
+
+#include "dbus/remote_album_core_events.h"
+#include "dbus/stubs/connection_point_stub.h"
+#include "dbus/stubs/lib_factory_stub.h"
+
+namespace albumcore::dbus {
+
+void RegisterStandardInterfaces(ServerBinding& binding) {
+  binding.AddInterface<com::IConnectionPointContainer, ConnectionPointStub>();
+  binding.AddInterface<typelib::IKivLibFactory, LibFactoryStub>();
+  binding.AddSinkInterface(std::string(typelib::IKivAlbumCoreEvents::kInterfaceName), MakeRemoteAlbumCoreEventsSink);
+}
+
+}  // namespace albumcore::dbus

@@ -1,0 +1,306 @@
+// The D-Bus binding end to end: a real bus, a server process built from the
+// binding library, and the client library.
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "client/event_sink.h"
+#include "com/oadate.h"
+#include "test_server_fixture.h"
+#include "test_source_client.h"
+
+namespace albumcore::testing {
+namespace {
+
+using com::HRESULT;
+using com::SafeArray;
+using com::Variant;
+
+// Records the events it hears; waits for a number of them.
+class RecordingSink final : public typelib::AlbumCoreEventsSink {
+ public:
+  HRESULT OnItemAdded(int32_t album, int32_t item) override {
+    Record("OnItemAdded " + std::to_string(album) + " " + std::to_string(item));
+    return com::S_OK;
+  }
+  HRESULT OnAlbumNameChanged(int32_t album, const com::Bstr& name) override {
+    Record("OnAlbumNameChanged " + std::to_string(album) + " " + name.str());
+    return com::S_OK;
+  }
+  HRESULT OnUserFieldValueChanged(int32_t item, int32_t field, const Variant& value) override {
+    Record("OnUserFieldValueChanged " + std::to_string(item) + " " + std::to_string(field) + " " + value.Describe());
+    return com::S_OK;
+  }
+  HRESULT OnAlbumCustomSortChanged(const Variant* data, int32_t album) override {
+    Record("OnAlbumCustomSortChanged " + (data ? data->Describe() : "null") + " " + std::to_string(album));
+    return com::S_OK;
+  }
+  HRESULT OnKeywordsReBound() override {
+    Record("OnKeywordsReBound");
+    return com::S_OK;
+  }
+  HRESULT OnAlbumSortOrderChanged(uint32_t order, int32_t album) override {
+    Record("OnAlbumSortOrderChanged " + std::to_string(order) + " " + std::to_string(album));
+    return com::S_OK;
+  }
+  HRESULT OnRefreshThumbnail(const com::Bstr& moniker) override {
+    Record("OnRefreshThumbnail " + moniker.str());
+    return com::S_OK;
+  }
+  HRESULT OnItemDestroyed(int32_t item) override {
+    Record("OnItemDestroyed " + std::to_string(item));
+    return com::S_OK;
+  }
+
+  std::vector<std::string> WaitFor(size_t count) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(20), [&] { return events_.size() >= count; });
+    return events_;
+  }
+  size_t count() {
+    std::lock_guard lock(mutex_);
+    return events_.size();
+  }
+
+ private:
+  void Record(std::string event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(std::move(event));
+    changed_.notify_all();
+  }
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> events_;
+};
+
+class BindingTest : public TestServerFixture {
+ protected:
+  void SetUp() override {
+    TestServerFixture::SetUp();
+    ASSERT_EQ(session_->CreateInstance("Test.EventSource", &source_), com::S_OK);
+  }
+  com::ComPtr<client::RemoteObject> source_;
+};
+
+TEST_F(BindingTest, EveryVariantTypeRoundTripsUnchanged) {
+  TestSource test(*session_, source_);
+  SafeArray twoD(com::VT_I4, {{2, 0}, {3, 1}});
+  twoD.elements<int32_t>() = {1, 2, 3, 4, 5, 6};
+  SafeArray mixed(com::VT_VARIANT, 4);
+  mixed.set(0, Variant(7));
+  mixed.set(1, Variant("text"));
+  mixed.set(2, Variant::Null());
+  mixed.set(3, Variant(SafeArray::FromVector<double>(com::VT_DATE, {1.5, -1.25})));
+
+  const std::vector<Variant> values = {
+      Variant(),
+      Variant::Null(),
+      Variant::I2(-32768),
+      Variant(INT32_MIN),
+      Variant(INT32_MAX),
+      Variant::I8(INT64_MIN),
+      Variant::UI1(255),
+      Variant::UI4(UINT32_MAX),
+      Variant(3.141592653589793),
+      Variant(-0.0),
+      Variant::Date(-1.25),
+      Variant::Date(*com::ToOaDate({2024, 2, 29, 23, 59, 59, 0})),
+      Variant::Bool(true),
+      Variant::Bool(false),
+      Variant::Error(com::E_FAIL),
+      Variant::Missing(),
+      Variant(""),
+      Variant("quote \" bar | bracket [ percent % star * under _ é 漢字 😀"),
+      Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {1, -2, 3})),
+      Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {5, 6}, 1)),
+      Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {})),
+      Variant(twoD),
+      Variant(SafeArray::FromVector<com::Bstr>(com::VT_BSTR, {"a", "", "ü"})),
+      Variant(SafeArray::FromVector<int16_t>(com::VT_BOOL, {com::VARIANT_TRUE, com::VARIANT_FALSE})),
+      Variant(SafeArray::FromVector<uint8_t>(com::VT_UI1, {0, 1, 254, 255})),
+      Variant(SafeArray::FromVector<double>(com::VT_DATE, {0.0, 45000.75})),
+      Variant(SafeArray::FromVector<int64_t>(com::VT_I8, {INT64_MAX})),
+      Variant(mixed),
+  };
+  for (const auto& value : values) {
+    auto [hr, back] = test.RoundTrip(value);
+    EXPECT_EQ(hr, com::S_OK) << value.Describe();
+    EXPECT_EQ(back, value) << value.Describe() << " came back as " << back.Describe();
+  }
+
+  // A null string stays null; an empty one stays empty.
+  auto [hr1, null] = test.RoundTrip(Variant(com::Bstr::Null()));
+  EXPECT_TRUE(null.bstr().isNull());
+  auto [hr2, empty] = test.RoundTrip(Variant(""));
+  EXPECT_FALSE(empty.bstr().isNull());
+
+  // An object travels as its path and comes back as the same object.
+  auto [hr3, object] = test.RoundTrip(Variant::Unknown(com::ComPtr<com::IUnknown>(source_)));
+  ASSERT_EQ(object.vt(), com::VT_UNKNOWN);
+  auto back = com::QueryInterface<client::RemoteObject>(object.object());
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->path(), source_->path());
+}
+
+TEST_F(BindingTest, StatusesAndOutValuesArrive) {
+  TestSource test(*session_, source_);
+  auto [sFalse, v1] = test.RoundTrip(Variant(42), com::S_FALSE);
+  EXPECT_EQ(sFalse, com::S_FALSE);
+  EXPECT_EQ(v1, Variant(42));
+  auto [failed, v2] = test.RoundTrip(Variant("kept"), com::E_INVALIDARG);
+  EXPECT_EQ(failed, com::E_INVALIDARG);
+  EXPECT_EQ(v2, Variant("kept"));
+  auto [jet, v3] = test.RoundTrip(Variant::Null(), com::JetError(3075));
+  EXPECT_EQ(jet, com::JetError(3075));
+}
+
+TEST_F(BindingTest, UnknownClassAndMalformedValuesAreRefused) {
+  com::ComPtr<client::RemoteObject> none;
+  EXPECT_EQ(session_->CreateInstance("No.SuchClass", &none), com::REGDB_E_CLASSNOTREG);
+  EXPECT_FALSE(none);
+
+  TestSource test(*session_, source_);
+  // A tag that does not match its value, and an array tag on a scalar.
+  auto [hr1, out1] = test.Echo(dbus::WireVariant(uint16_t{com::VT_I4}, sdbus::Variant(std::string("x"))));
+  EXPECT_EQ(static_cast<HRESULT>(hr1), com::DISP_E_TYPEMISMATCH);
+  auto [hr2, out2] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(int32_t{1})));
+  EXPECT_EQ(static_cast<HRESULT>(hr2), com::DISP_E_TYPEMISMATCH);
+  // Bounds that do not add up to the element count.
+  using Bounds = std::vector<sdbus::Struct<uint32_t, int32_t>>;
+  auto bad = sdbus::Struct<Bounds, std::vector<int32_t>>(Bounds{{5, 1}}, std::vector<int32_t>{1, 2});
+  auto [hr3, out3] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(bad)));
+  EXPECT_EQ(static_cast<HRESULT>(hr3), com::DISP_E_TYPEMISMATCH);
+  // The server is still fine.
+  EXPECT_EQ(test.RoundTrip(Variant(1)).first, com::S_OK);
+}
+
+TEST_F(BindingTest, EventsArriveInOrderAndStopAfterUnadvise) {
+  auto sink = com::MakeObject<RecordingSink>();
+  client::EventSink exported(*session_, sink);
+  client::Subscription subscription(source_, exported);
+  ASSERT_EQ(subscription.status(), com::S_OK);
+  EXPECT_EQ(subscription.cookie(), 1u);
+
+  TestSource test(*session_, source_);
+  ASSERT_EQ(test.FireItemAdded(7, 2000), 0u);
+  auto events = sink->WaitFor(2000);
+  ASSERT_EQ(events.size(), 2000u);
+  for (int i = 0; i < 2000; ++i) ASSERT_EQ(events[i], "OnItemAdded 7 " + std::to_string(i));
+
+  EXPECT_EQ(subscription.Unadvise(), com::S_OK);
+  EXPECT_EQ(subscription.Unadvise(), com::CONNECT_E_NOCONNECTION);
+  test.FireItemAdded(7, 5);
+  // Anything sent after the reply would now be behind this round trip.
+  test.RoundTrip(Variant(0));
+  EXPECT_EQ(sink->count(), 2000u);
+}
+
+TEST_F(BindingTest, EveryEventCarriesItsArguments) {
+  auto sink = com::MakeObject<RecordingSink>();
+  client::EventSink exported(*session_, sink);
+  client::Subscription subscription(source_, exported);
+  TestSource test(*session_, source_);
+  test.FireEveryEvent();
+  // The test server numbers events by slot from 1: argument i of slot n is
+  // n * 100 + i.
+  auto events = sink->WaitFor(8);
+  const std::vector<std::string> expected = {
+      "OnAlbumNameChanged 500 event 501",
+      "OnItemDestroyed 700",
+      "OnItemAdded 800 801",
+      "OnUserFieldValueChanged 2100 2101 VT_ARRAY|VT_UI1 [0..2]",
+      "OnKeywordsReBound",
+      "OnAlbumSortOrderChanged 3200 3201",
+      "OnAlbumCustomSortChanged VT_ARRAY|VT_UI1 [0..2] 3301",
+      "OnRefreshThumbnail event 3400",
+  };
+  EXPECT_EQ(events, expected);
+}
+
+TEST_F(BindingTest, SubscriptionsBelongToTheirClient) {
+  auto sink = com::MakeObject<RecordingSink>();
+  client::EventSink exported(*session_, sink);
+  client::Subscription mine(source_, exported);
+  ASSERT_EQ(mine.status(), com::S_OK);
+
+  auto other = client::Session::Connect(bus_->address(), kTestServerName);
+  com::ComPtr<client::RemoteObject> sameSource;
+  ASSERT_EQ(other->CreateInstance("Test.EventSource", &sameSource), com::S_OK);
+  ASSERT_EQ(sameSource->path(), source_->path());  // single instance
+  TestSource test(*other, sameSource);
+  // Another client cannot end this client's subscription.
+  client::EventSink otherSink(*other, com::MakeObject<RecordingSink>());
+  client::Subscription theirs(sameSource, otherSink);
+  EXPECT_EQ(theirs.cookie(), mine.cookie() + 1);
+  EXPECT_EQ(mine.Unadvise(), com::S_OK);
+  EXPECT_EQ(theirs.Unadvise(), com::S_OK);
+}
+
+TEST_F(BindingTest, KilledClientDisturbsNeitherServerNorOtherClients) {
+  auto victim = StartClient();
+  auto sink = com::MakeObject<RecordingSink>();
+  client::EventSink exported(*session_, sink);
+  client::Subscription subscription(source_, exported);
+  TestSource test(*session_, source_);
+
+  EXPECT_EQ(test.ProbeAlive(), 0u);
+  victim->Signal(SIGKILL);
+  victim->Wait();
+
+  ASSERT_EQ(test.FireItemAdded(1, 500), 0u);
+  EXPECT_EQ(sink->WaitFor(500).size(), 500u);
+  // The dead client's sink comes first; the live one answers the probe.
+  EXPECT_EQ(test.ProbeAlive(), 0u);
+  EXPECT_EQ(subscription.Unadvise(), com::S_OK);
+  // Now only the dead sink is left.
+  EXPECT_EQ(static_cast<HRESULT>(test.ProbeAlive()), com::E_FAIL);
+}
+
+TEST_F(BindingTest, StoppedClientDoesNotBlockTheServer) {
+  auto stuck = StartClient();
+  stuck->Signal(SIGSTOP);
+  auto sink = com::MakeObject<RecordingSink>();
+  client::EventSink exported(*session_, sink);
+  client::Subscription subscription(source_, exported);
+  TestSource test(*session_, source_);
+  // Far more than a socket buffer holds for the stopped client.
+  for (int round = 0; round < 10; ++round) ASSERT_EQ(test.FireItemAdded(2, 2000), 0u);
+  EXPECT_EQ(sink->WaitFor(20000).size(), 20000u);
+  EXPECT_EQ(test.RoundTrip(Variant(5)).second, Variant(5));
+  stuck->Signal(SIGKILL);
+}
+
+TEST_F(BindingTest, ObjectsAreReleasedByTheirClients) {
+  const std::string first = source_->path();
+  {
+    // A second reference from the same client, then its release.
+    com::ComPtr<client::RemoteObject> again;
+    ASSERT_EQ(session_->CreateInstance("Test.EventSource", &again), com::S_OK);
+    EXPECT_EQ(again->path(), first);
+  }
+  // A client that leaves the bus drops its references; the object stays
+  // exported for the clients that still hold it.
+  auto holder = StartClient();
+  holder->Signal(SIGKILL);
+  holder->Wait();
+  {
+    TestSource test(*session_, source_);
+    EXPECT_EQ(test.ExportedCount(), 1u);
+    EXPECT_EQ(test.RoundTrip(Variant(1)).first, com::S_OK);
+  }
+
+  // The last reference goes: the object is unexported, and handing it out
+  // again exports it afresh.
+  source_.reset();
+  ASSERT_EQ(session_->CreateInstance("Test.EventSource", &source_), com::S_OK);
+  EXPECT_NE(source_->path(), first);
+  TestSource test(*session_, source_);
+  EXPECT_EQ(test.ExportedCount(), 1u);
+}
+
+}  // namespace
+}  // namespace albumcore::testing
