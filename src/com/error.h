@@ -9,6 +9,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <type_traits>
 
 #include "com/hresult.h"
 

@@ -5,7 +5,11 @@
 namespace albumcore::com {
 
 Guid Guid::Create() {
-  static thread_local std::mt19937_64 engine{std::random_device{}()};
+  static thread_local std::mt19937_64 engine = [] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), device(), device(), device(), device(), device(), device()};
+    return std::mt19937_64(seed);
+  }();
   Guid g;
   for (size_t i = 0; i < 16; i += 8) {
     uint64_t r = engine();

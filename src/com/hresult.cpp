@@ -29,6 +29,7 @@ const char* NameOf(HRESULT hr) {
     case DISP_E_OVERFLOW: return "DISP_E_OVERFLOW";
     case DISP_E_BADINDEX: return "DISP_E_BADINDEX";
     case DISP_E_PARAMNOTFOUND: return "DISP_E_PARAMNOTFOUND";
+    case DISP_E_ARRAYISLOCKED: return "DISP_E_ARRAYISLOCKED";
     case RPC_E_DISCONNECTED: return "RPC_E_DISCONNECTED";
     case S_KEYWORD_ALREADY: return "S_KEYWORD_ALREADY";
     default: return nullptr;

@@ -58,12 +58,13 @@ std::optional<double> ToOaDate(const DateTime& t) {
 }
 
 std::optional<DateTime> FromOaDate(double date) {
-  if (!std::isfinite(date) || date < -657435.0 || date >= 2958466.0) return std::nullopt;
+  if (!std::isfinite(date) || date <= -657435.0 || date >= 2958466.0) return std::nullopt;
   double whole = std::trunc(date);
   double ms = std::round(std::fabs(date - whole) * kMsPerDay);
   if (ms >= kMsPerDay) {  // rounding reached the next midnight
     ms -= kMsPerDay;
-    whole += date < 0 ? -1 : 1;
+    whole += 1;  // the time of day runs forward before the epoch too
+    if (whole >= 2958466.0) return std::nullopt;
   }
   DateTime t;
   CivilFromDays(static_cast<long>(whole) + kEpochDays, t.year, t.month, t.day);

@@ -32,6 +32,13 @@ char32_t Decode(std::string_view s, size_t& i) {
     }
     c = (c << 6) | (b & 0x3F);
   }
+  // Overlong forms, encoded surrogates and values beyond U+10FFFF are not
+  // characters: the lead byte counts as one invalid byte.
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kSmallest[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++i;
+    return 0xFFFD;
+  }
   i += n;
   return c;
 }

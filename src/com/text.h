@@ -44,6 +44,10 @@ class Bstr {
   // A null string and an empty one compare equal; see isNull() to tell apart.
   friend bool operator==(const Bstr& a, const Bstr& b) noexcept { return a.text_ == b.text_; }
   friend bool operator==(const Bstr& a, std::string_view b) noexcept { return a.text_ == b; }
+  // Without these, comparing with a literal or a std::string is ambiguous
+  // between the two overloads above.
+  friend bool operator==(const Bstr& a, const char* b) noexcept { return a.text_ == std::string_view(b ? b : ""); }
+  friend bool operator==(const Bstr& a, const std::string& b) noexcept { return a.text_ == b; }
 
  private:
   std::string text_;

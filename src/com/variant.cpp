@@ -74,7 +74,7 @@ bool ParseNumber(const std::string& text, double& out) {
   while (end > begin && end[-1] == ' ') --end;
   if (begin == end) return false;
   auto [ptr, ec] = std::from_chars(begin, end, out);
-  return ec == std::errc() && ptr == end;
+  return ec == std::errc() && ptr == end && std::isfinite(out);  // no "nan", "inf"
 }
 
 int32_t CheckedI4(double v) {
@@ -134,7 +134,8 @@ std::string Variant::ToString() const {
     case VT_BOOL: return std::get<int16_t>(value_) ? "True" : "False";
     case VT_DATE: return FormatOaDate(std::get<double>(value_));
     case VT_R8: return FormatDouble(std::get<double>(value_));
-    case VT_I2: case VT_I4: case VT_I8: case VT_UI1: case VT_UI4:
+    case VT_I8: return std::to_string(std::get<int64_t>(value_));
+    case VT_I2: case VT_I4: case VT_UI1: case VT_UI4:
       return std::to_string(static_cast<int64_t>(ToDouble()));
     default:
       throw ComError(DISP_E_TYPEMISMATCH, std::string("cannot convert ") + VarTypeName(vt_) + " to text");
@@ -152,7 +153,11 @@ Variant Variant::ChangeType(uint16_t vt) const {
       return I2(static_cast<int16_t>(v));
     }
     case VT_I4: return Variant(ToI4());
-    case VT_I8: return I8(static_cast<int64_t>(std::nearbyint(ToDouble())));
+    case VT_I8: {
+      double v = std::nearbyint(ToDouble());
+      if (!(v >= -0x1p63 && v < 0x1p63)) throw ComError(DISP_E_OVERFLOW);
+      return I8(static_cast<int64_t>(v));
+    }
     case VT_UI1: {
       int32_t v = ToI4();
       if (v < 0 || v > 255) throw ComError(DISP_E_OVERFLOW);
@@ -160,7 +165,7 @@ Variant Variant::ChangeType(uint16_t vt) const {
     }
     case VT_UI4: {
       double v = std::nearbyint(ToDouble());
-      if (v < 0 || v > UINT32_MAX) throw ComError(DISP_E_OVERFLOW);
+      if (!(v >= 0 && v <= UINT32_MAX)) throw ComError(DISP_E_OVERFLOW);  // NaN too
       return UI4(static_cast<uint32_t>(v));
     }
     case VT_R8: return Variant(ToDouble());
@@ -280,6 +285,7 @@ void SafeArray::set(int32_t index, const Variant& value) {
     case VT_I2: elements<int16_t>()[i] = v.i2(); break;
     case VT_BOOL: elements<int16_t>()[i] = v.boolVal(); break;
     case VT_I4: elements<int32_t>()[i] = v.i4(); break;
+    case VT_ERROR: elements<int32_t>()[i] = v.scode(); break;
     case VT_I8: elements<int64_t>()[i] = v.i8(); break;
     case VT_UI1: elements<uint8_t>()[i] = v.ui1(); break;
     case VT_UI4: elements<uint32_t>()[i] = v.ui4(); break;

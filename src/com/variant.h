@@ -151,7 +151,7 @@ class SafeArray {
   static SafeArray FromVector(uint16_t elementType, std::vector<T> elements, int32_t lower = 0) {
     SafeArray a(elementType, 0, lower);
     a.bounds_[0].count = static_cast<uint32_t>(elements.size());
-    std::get<std::vector<T>>(a.storage_) = std::move(elements);
+    a.elements<T>() = std::move(elements);
     return a;
   }
 
