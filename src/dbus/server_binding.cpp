@@ -17,6 +17,7 @@ struct ServerBinding::Exported {
   std::map<std::string, uint32_t> refsByClient;
   // Subscriptions made through this object: cookie -> subscribing client.
   std::map<std::pair<std::string, uint32_t>, std::string> sinksByCookie;
+  bool pinned = false;
 };
 
 std::string Stub::Caller() const {
@@ -86,20 +87,29 @@ sdbus::ObjectPath ServerBinding::HandOut(const ComPtr<IUnknown>& object, const s
     return sdbus::ObjectPath(known->second);
   }
 
-  auto exported = std::make_unique<Exported>();
   const std::string path = std::string(kObjectsPath) + "/" + std::to_string(nextObjectNumber_++);
+  Export(object, path).refsByClient[client] = 1;
+  Client(client);
+  return sdbus::ObjectPath(path);
+}
+
+sdbus::ObjectPath ServerBinding::Pin(const ComPtr<IUnknown>& object, const std::string& name) {
+  const std::string path = std::string(kEntryPointPath) + "/" + name;
+  Export(object, path).pinned = true;
+  return sdbus::ObjectPath(path);
+}
+
+ServerBinding::Exported& ServerBinding::Export(const ComPtr<IUnknown>& object, const std::string& path) {
+  auto exported = std::make_unique<Exported>();
   exported->object = object;
   exported->dbusObject = sdbus::createObject(connection_, path);
   exported->stubs.push_back(std::make_unique<ObjectStub>(*exported->dbusObject, *this));
   for (const auto& entry : interfaces_) {
-    if (entry.offers(identity)) exported->stubs.push_back(entry.make(*exported->dbusObject, *this, object));
+    if (entry.offers(object.get())) exported->stubs.push_back(entry.make(*exported->dbusObject, *this, object));
   }
   exported->dbusObject->finishRegistration();
-  exported->refsByClient[client] = 1;
-  Client(client);
-  pathByObject_[identity] = path;
-  byPath_[path] = std::move(exported);
-  return sdbus::ObjectPath(path);
+  pathByObject_[object.get()] = path;
+  return *(byPath_[path] = std::move(exported));
 }
 
 HRESULT ServerBinding::AddRef(const std::string& path, const std::string& client) {
@@ -116,7 +126,7 @@ HRESULT ServerBinding::Release(const std::string& path, const std::string& clien
   auto mine = refs.find(client);
   if (mine == refs.end()) return com::E_ACCESSDENIED;  // a client releases only its own references
   if (--mine->second == 0) refs.erase(mine);
-  if (refs.empty()) Unexport(path);
+  if (refs.empty() && !it->second->pinned) Unexport(path);
   return com::S_OK;
 }
 
@@ -140,7 +150,7 @@ void ServerBinding::ClientLeft(const std::string& uniqueName) {
   std::vector<std::string> orphaned;
   for (auto& [path, exported] : byPath_) {
     exported->refsByClient.erase(uniqueName);
-    if (exported->refsByClient.empty()) orphaned.push_back(path);
+    if (exported->refsByClient.empty() && !exported->pinned) orphaned.push_back(path);
   }
   for (const auto& path : orphaned) Unexport(path);
 }

@@ -63,6 +63,11 @@ class ServerBinding {
   // Exports the entry point and starts watching clients leave the bus.
   void Start();
 
+  // Exports `object` for the life of the binding at kEntryPointPath/`name`,
+  // whoever holds it: how single-instance objects stay visible (and
+  // introspectable) while no client holds them.
+  sdbus::ObjectPath Pin(const com::ComPtr<com::IUnknown>& object, const std::string& name);
+
   // Exports `object` if needed and counts one reference for `client`.
   // "/" for a null object.
   sdbus::ObjectPath HandOut(const com::ComPtr<com::IUnknown>& object, const std::string& client);
@@ -94,6 +99,7 @@ class ServerBinding {
 
   void ClientLeft(const std::string& uniqueName);
   void Unexport(const std::string& path);
+  Exported& Export(const com::ComPtr<com::IUnknown>& object, const std::string& path);
 
   sdbus::IConnection& connection_;
   MainLoop& loop_;

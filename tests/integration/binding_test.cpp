@@ -232,10 +232,22 @@ TEST_F(BindingTest, SubscriptionsBelongToTheirClient) {
   ASSERT_EQ(other->CreateInstance("Test.EventSource", &sameSource), com::S_OK);
   ASSERT_EQ(sameSource->path(), source_->path());  // single instance
   TestSource test(*other, sameSource);
-  // Another client cannot end this client's subscription.
   client::EventSink otherSink(*other, com::MakeObject<RecordingSink>());
   client::Subscription theirs(sameSource, otherSink);
   EXPECT_EQ(theirs.cookie(), mine.cookie() + 1);
+  // Another client cannot end this client's subscription, nor release
+  // references it does not hold.
+  auto raw = sdbus::createProxy(other->connection(), kTestServerName, sameSource->path());
+  uint32_t hr = 0;
+  raw->callMethod("Unadvise")
+      .onInterface("com.orvane.KIVALBUMCORELib.IConnectionPointContainer")
+      .withArguments(std::string("IKivAlbumCoreEvents"), mine.cookie())
+      .storeResultsTo(hr);
+  EXPECT_EQ(static_cast<HRESULT>(hr), com::CONNECT_E_NOCONNECTION);
+  auto stranger = client::Session::Connect(bus_->address(), kTestServerName);
+  auto strangerProxy = sdbus::createProxy(stranger->connection(), kTestServerName, sameSource->path());
+  strangerProxy->callMethod("Release").onInterface("com.orvane.AlbumCore9.Object").storeResultsTo(hr);
+  EXPECT_EQ(static_cast<HRESULT>(hr), com::E_ACCESSDENIED);
   EXPECT_EQ(mine.Unadvise(), com::S_OK);
   EXPECT_EQ(theirs.Unadvise(), com::S_OK);
 }

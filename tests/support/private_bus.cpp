@@ -20,12 +20,14 @@ extern char** environ;
 
 namespace albumcore::testing {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& extraEnv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& extraEnv,
+                           bool mergeStderr) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  if (mergeStderr) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
 
   std::map<std::string, std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
@@ -57,6 +59,14 @@ ChildProcess::~ChildProcess() {
     Wait();
   }
   close(stdoutFd_);
+}
+
+std::string ChildProcess::ReadAll(int timeoutMs) {
+  std::string all;
+  for (std::string line = ReadLine(timeoutMs); !line.empty() || !buffered_.empty(); line = ReadLine(timeoutMs)) {
+    all += line + "\n";
+  }
+  return all;
 }
 
 std::string ChildProcess::ReadLine(int timeoutMs) {

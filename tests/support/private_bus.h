@@ -14,7 +14,9 @@ namespace albumcore::testing {
 // A process started with posix_spawn, its standard output readable by line.
 class ChildProcess {
  public:
-  ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& extraEnv);
+  // `mergeStderr` sends the child's standard error into the same pipe.
+  ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& extraEnv,
+               bool mergeStderr = false);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -22,6 +24,8 @@ class ChildProcess {
   // The next line the child printed, without its newline; empty at end of
   // output or after `timeoutMs`.
   std::string ReadLine(int timeoutMs = 10000);
+  // Everything the child prints until it closes its output.
+  std::string ReadAll(int timeoutMs = 10000);
   void Signal(int signal);
   // Waits for the child to end; its exit status as waitpid gives it.
   int Wait();

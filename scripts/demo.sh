@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Sets everything up and shows the server at work on a private session bus:
+# installs the packages (as root), builds, registers the server so that the
+# bus starts it on demand, then uses the command-line client and busctl.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "$(id -u)" -eq 0 ]; then scripts/bootstrap.sh; else sudo scripts/bootstrap.sh; fi
+scripts/build.sh
+
+demo=$(mktemp -d /tmp/albumcore-demo-XXXXXX)
+export XDG_DATA_HOME="$demo/data"          # where the activation file goes
+export ALBUMCORE_REGISTRY="$demo/machine.reg"
+BIN="$PWD/build/src"
+
+dbus-run-session -- bash -euo pipefail -c '
+  BIN="$1"
+  step() { printf "\n\033[1m$ %s\033[0m\n" "$*"; "$@"; }
+  step "$BIN/server/orvmediadb9" /RegServer
+  step "$BIN/tools/albumctl/albumctl" ping            # the bus starts the server
+  step "$BIN/tools/albumctl/albumctl" reg write "SOFTWARE\Orvane\Crestkit9\Album" Greeting --string "hello, catalogue"
+  step "$BIN/tools/albumctl/albumctl" reg read  "SOFTWARE\Orvane\Crestkit9\Album" Greeting
+  step "$BIN/tools/albumctl/albumctl" reg read  "SOFTWARE\Orvane\Crestkit9\Album\FileMediaTypes" TypeDescriptorObjects_UI_Order
+  step "$BIN/tools/albumctl/albumctl" reg write "SOFTWARE\Orvane\Crestkit9\Album" Answer --dword 42
+  step "$BIN/tools/albumctl/albumctl" reg read  "SOFTWARE\Orvane\Crestkit9\Album" Answer --dword
+  step "$BIN/tools/albumctl/albumctl" reg read  "SOFTWARE\Orvane\Crestkit9\Album" Missing || true
+  step busctl --address="$DBUS_SESSION_BUS_ADDRESS" tree com.orvane.AlbumCore9
+  step busctl --address="$DBUS_SESSION_BUS_ADDRESS" introspect com.orvane.AlbumCore9 /com/orvane/AlbumCore9/LibFactory
+  printf "\nThe registry file now holds:\n"; cat "$ALBUMCORE_REGISTRY" | head -20
+' demo "$BIN"
+rm -rf "$demo"

@@ -1,0 +1,112 @@
+// The machine hive in memory: a tree of keys holding named values.
+//
+// A Hive is a plain value (copyable; the store edits a copy and keeps it only
+// once the file is written). Subkeys and values keep the order in which they
+// were created or read from the file, which is the order enumeration gives.
+// Names compare ignoring case (key_names.h) and keep the case they were
+// created with. Values of types other than string and DWORD that a person put
+// in the file are kept as the text they had, so that rewriting the file never
+// loses them.
+//
+// Failures are statuses, never exceptions: NotFound for a missing key or
+// value, WrongType for a value of another type, InvalidArgument for a name or
+// text the file cannot carry and for deleting the root.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "registry/reg_status.h"
+
+namespace albumcore::registry {
+
+enum class RegType {
+  String,  // REG_SZ: UTF-8 text, any characters
+  Dword,   // REG_DWORD
+  Other,   // any other type, kept verbatim
+};
+
+struct RegValue {
+  std::string name;  // "" is the default value
+  RegType type = RegType::String;
+  std::string text;     // String
+  uint32_t dword = 0;   // Dword
+  std::string rawData;  // Other: the data as written after '=' (e.g. "hex(2):41,00,00,00"), continuation lines included
+  std::vector<std::string> comments;  // comment lines that stood just above the value
+
+  static RegValue String(std::string name, std::string text);
+  static RegValue Dword(std::string name, uint32_t value);
+};
+
+struct RegValueInfo {
+  std::string name;
+  RegType type = RegType::String;
+};
+
+class RegKey {
+ public:
+  explicit RegKey(std::string name);
+
+  const std::string& name() const noexcept { return name_; }
+  const std::vector<RegKey>& subkeys() const noexcept { return subkeys_; }
+  const std::vector<RegValue>& values() const noexcept { return values_; }
+
+  const RegKey* FindSubkey(std::string_view name) const;
+  RegKey* FindSubkey(std::string_view name);
+  // The subkey of that name, created as the last one when missing. The name
+  // must be valid (IsValidKeyName).
+  RegKey& AddSubkey(std::string_view name);
+  bool RemoveSubkey(std::string_view name);
+
+  const RegValue* FindValue(std::string_view name) const;
+  // Replaces the value of the same name where it stands (keeping its
+  // comments and its original name case), or appends it.
+  void SetValue(RegValue value);
+  bool RemoveValue(std::string_view name);
+
+  std::vector<std::string> comments;  // comment lines that stood just above the key's section
+
+ private:
+  std::string name_;
+  std::string folded_;
+  std::vector<RegKey> subkeys_;
+  std::vector<RegValue> values_;
+};
+
+class Hive {
+ public:
+  Hive() : root_("") {}
+
+  const RegKey& root() const noexcept { return root_; }
+  RegKey& root() noexcept { return root_; }
+
+  // The key at `path` (key_names.h), or null.
+  const RegKey* FindKey(std::string_view path) const;
+  RegKey* FindKey(std::string_view path);
+
+  // Creates the key and its missing parents; Ok when it already exists.
+  RegStatus CreateKey(std::string_view path);
+  // Deletes the key with all its subkeys and values.
+  RegStatus DeleteKey(std::string_view path);
+  // Set* create the key when it is missing.
+  RegStatus SetString(std::string_view path, std::string_view name, std::string_view text);
+  RegStatus SetDword(std::string_view path, std::string_view name, uint32_t value);
+  RegStatus DeleteValue(std::string_view path, std::string_view name);
+
+  RegStatus GetString(std::string_view path, std::string_view name, std::string& out) const;
+  RegStatus GetDword(std::string_view path, std::string_view name, uint32_t& out) const;
+  RegStatus GetSubkeyNames(std::string_view path, std::vector<std::string>& out) const;
+  RegStatus GetValueInfos(std::string_view path, std::vector<RegValueInfo>& out) const;
+
+  std::vector<std::string> trailingComments;  // comment lines after the last value of the file
+
+ private:
+  RegStatus SetValue(std::string_view path, RegValue value);
+  const RegValue* FindValue(std::string_view path, std::string_view name, RegStatus& status) const;
+
+  RegKey root_;
+};
+
+}  // namespace albumcore::registry

@@ -1,0 +1,120 @@
+// orvmediadb9: the media catalogue server.
+//
+//   orvmediadb9               serve on the session bus until stopped
+//   orvmediadb9 /RegServer    write the registry defaults and the D-Bus
+//                             activation file, then exit
+//   orvmediadb9 /UnregServer  remove the activation file, then exit
+//
+// The machine registry is the file named by ALBUMCORE_REGISTRY, or
+// $XDG_CONFIG_HOME/albumcore/machine.reg.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+
+#include "dbus/server_host.h"
+#include "server/activation_file.h"
+#include "server/class_table.h"
+#include "server/command_line.h"
+#include "registry/registry_path.h"
+#include "server/config/registration_defaults.h"
+
+namespace {
+
+namespace ac = albumcore;
+
+constexpr const char* kBusName = "com.orvane.AlbumCore9";
+
+const char* const kUsage =
+    "usage: orvmediadb9 [/RegServer | /UnregServer]\n"
+    "  (no switch)   serve catalogues on the session bus as " "com.orvane.AlbumCore9\n"
+    "  /RegServer    write the registry defaults and the D-Bus activation file\n"
+    "  /UnregServer  remove the D-Bus activation file\n"
+    "The machine registry is the file named by ALBUMCORE_REGISTRY (default\n"
+    "$XDG_CONFIG_HOME/albumcore/machine.reg).\n";
+
+std::string ExecutablePath() {
+  char buf[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("orvmediadb9");
+}
+
+int Register(ac::registry::RegistryStore& registry) {
+  const std::string templateDir = ALBUMCORE_DATA_DIR;
+  const auto status = ac::config::WriteRegistrationDefaults(registry, templateDir, "CatalogueTemplate.db");
+  if (status != ac::registry::RegStatus::Ok) {
+    std::fprintf(stderr, "orvmediadb9: cannot write the registry defaults to %s: %s\n", registry.path().c_str(),
+                 registry.lastError().c_str());
+    return 1;
+  }
+  std::string error;
+  if (!ac::server::InstallActivationFile(kBusName, ExecutablePath(), &error)) {
+    std::fprintf(stderr, "orvmediadb9: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("registered: defaults in %s, activation file %s\n", registry.path().c_str(),
+              ac::server::ActivationFilePath(kBusName).c_str());
+  return 0;
+}
+
+int Unregister() {
+  std::string error;
+  if (!ac::server::RemoveActivationFile(kBusName, &error)) {
+    std::fprintf(stderr, "orvmediadb9: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("unregistered: removed %s\n", ac::server::ActivationFilePath(kBusName).c_str());
+  return 0;
+}
+
+int Serve(ac::registry::RegistryStore& registry) {
+  try {
+    ac::dbus::ServerHost host(kBusName, /*systemBus=*/false);
+    ac::server::ServerContext context{registry};
+    ac::server::RegisterClasses(host.classes(), context);
+    // The factory is one object for the life of the process: keep it
+    // visible on the bus even while no client holds it.
+    ac::com::ComPtr<ac::com::IUnknown> factory;
+    ac::com::ThrowIfFailed(host.classes().CreateInstance("Zeph.TovLibFactory", nullptr, &factory));
+    host.binding().Pin(factory, "LibFactory");
+    host.Run();
+  } catch (const ac::dbus::NameTakenError& e) {
+    std::fprintf(stderr, "orvmediadb9: %s\n", e.what());
+    return 3;
+  } catch (const sdbus::Error& e) {
+    // The bus going away (the end of a session) ends the server too.
+    std::fprintf(stderr, "orvmediadb9: stopping: %s\n", e.getMessage().c_str());
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "orvmediadb9: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto commandLine = ac::server::ParseCommandLine(argc, argv);
+  if (!commandLine.unknown.empty()) {
+    std::fprintf(stderr, "orvmediadb9: unknown argument %s\n%s", commandLine.unknown.front().c_str(), kUsage);
+    return 2;
+  }
+  ac::registry::RegistryStore registry(ac::registry::ResolveRegistryPath(ac::registry::RegistryMode::LocalServer));
+  switch (commandLine.action) {
+    case ac::server::ServerAction::Help:
+      std::fputs(kUsage, stdout);
+      return 0;
+    case ac::server::ServerAction::RegServer:
+      return Register(registry);
+    case ac::server::ServerAction::UnregServer:
+      return Unregister();
+    case ac::server::ServerAction::Service:
+      std::fprintf(stderr, "orvmediadb9: service mode is not available yet\n");
+      return 2;
+    case ac::server::ServerAction::Run:
+      return Serve(registry);
+  }
+  return 0;
+}

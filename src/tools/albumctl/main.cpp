@@ -1,0 +1,54 @@
+// albumctl: the command-line client of the catalogue server.
+//
+//   albumctl ping
+//   albumctl reg read  'SOFTWARE\Orvane\Crestkit9\Album' DBName
+//   albumctl reg read  'SOFTWARE\Orvane\Crestkit9\Album' Count --dword
+//   albumctl reg write 'SOFTWARE\Orvane\Crestkit9\Album' DBName --string main.olb
+//   albumctl reg write 'SOFTWARE\Orvane\Crestkit9\Album' Count --dword 10
+//
+// Exit status: 0 success, 1 the server answered no (not found, not written),
+// 2 the server could not be reached or the command line is wrong.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+
+#include "client/lib_factory.h"
+#include "reg_commands.h"
+
+int main(int argc, char** argv) {
+  namespace ac = albumcore;
+  CLI::App app{"Command-line client of the media catalogue server"};
+  app.require_subcommand(1);
+  std::string busAddress;
+  std::string serverName = ac::client::kDefaultServerName;
+  app.add_option("--bus", busAddress, "D-Bus address (default: the session bus)");
+  app.add_option("--server", serverName, "bus name of the server")->capture_default_str();
+
+  auto connect = [&] { return ac::client::Session::Connect(busAddress, serverName); };
+
+  auto* ping = app.add_subcommand("ping", "check that the server answers");
+  ping->callback([&] {
+    auto session = connect();
+    ac::client::LibFactory factory(session);
+    std::cout << "catalogue server " << serverName << " is running\n";
+  });
+
+  ac::tools::AddRegCommands(app, connect);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
+  } catch (const ac::tools::NegativeAnswer& e) {
+    std::cerr << "albumctl: " << e.what() << "\n";
+    return 1;
+  } catch (const ac::client::TransportError& e) {
+    std::cerr << "albumctl: " << e.what() << "\n";
+    return 2;
+  } catch (const ac::com::ComError& e) {
+    std::cerr << "albumctl: the server refused: " << e.what() << "\n";
+    return 2;
+  }
+  return 0;
+}

@@ -1,0 +1,107 @@
+// Registration defaults and the filter lists read back from a real hive file.
+#include <gtest/gtest.h>
+
+#include "server/config/config_keys.h"
+#include "server/config/filter_lists.h"
+#include "server/config/registration_defaults.h"
+#include "temp_dir.h"
+
+namespace albumcore::config {
+namespace {
+
+using registry::RegistryStore;
+using registry::RegStatus;
+using testing::ReadText;
+using testing::TempDir;
+using testing::WriteText;
+
+std::string MediaTypeKey(const std::string& type) { return std::string(kFileMediaTypesKey) + "\\" + type; }
+
+std::string Read(RegistryStore& store, const std::string& key, std::string_view name) {
+  std::string text;
+  EXPECT_EQ(store.ReadString(key, name, text), RegStatus::Ok) << key << " " << name;
+  return text;
+}
+
+TEST(RegistrationDefaults, InstallsFiltersMediaTypesAndTemplateLocation) {
+  TempDir dir;
+  RegistryStore store(dir.file("machine.reg"));
+  ASSERT_EQ(WriteRegistrationDefaults(store, "/usr/share/albumcore", "Template.dat"), RegStatus::Ok)
+      << store.lastError();
+
+  FilterLists lists = LoadFilterLists(store);
+  EXPECT_EQ(lists.all, "0,1,2,3,4,5,6,7,8,9,15,17,18,19,20,21,22,23,24,25,26,27,28,29");
+  EXPECT_EQ(lists.projects, "1,4,7,17,18,19,20,23,26,27");
+  EXPECT_EQ(lists.items, "0,1,2,3,4,5,6,7,8,17,18,19,20,21,22,23,24,25,26,27,28,29");
+  EXPECT_EQ(lists.Find("NAX_FILTER_PROJECTS"), &lists.projects);
+  EXPECT_EQ(lists.Find("NAX_FILTER_NONE"), nullptr);
+
+  EXPECT_EQ(Read(store, std::string(kAlbumKey), "DBLocation"), "/usr/share/albumcore");
+  EXPECT_EQ(Read(store, std::string(kAlbumKey), "DBName"), "Template.dat");
+  const std::string order = "0,2,3,9,1,4,15,17,18,19,20,22,23,24,25,26,27";
+  EXPECT_EQ(Read(store, std::string(kFileMediaTypesKey), "TypeDescriptorObjects_UI_Order"), order);
+  std::vector<std::string> subkeys;
+  ASSERT_EQ(store.ListSubkeys(kFileMediaTypesKey, subkeys), RegStatus::Ok);
+  std::string joined;
+  for (const std::string& k : subkeys) joined += (joined.empty() ? "" : ",") + k;
+  EXPECT_EQ(joined, order);
+
+  EXPECT_EQ(Read(store, MediaTypeKey("0"), "AlbumItemObjectCLSID"), "{5DD9F375-56F8-4CB8-90C9-BB699ADE6493}");
+  EXPECT_EQ(Read(store, MediaTypeKey("0"), "TypeDescriptorObject_CLSID"), "{C4007307-BB92-4B86-B95A-818E4E3C41A9}");
+  EXPECT_EQ(Read(store, MediaTypeKey("0"), "AlbumMediaTypeNameID"), "stringRef:FileMediaTypes.FileMediaType-0");
+  EXPECT_EQ(Read(store, MediaTypeKey("27"), "AlbumMediaTypeNameID"), "stringRef:FileMediaTypes.FileMediaType-27");
+  EXPECT_EQ(Read(store, MediaTypeKey("27"), "AlbumMediaTypeNameXML"), "AlbumCoreStrings.XML");
+  EXPECT_EQ(Read(store, MediaTypeKey("9"), "TypeDescriptorObject_CLSID"), "{5FFD49D2-F585-480D-B8C5-A050D1387041}");
+  std::string text;
+  EXPECT_EQ(store.ReadString(MediaTypeKey("9"), "AlbumItemObjectCLSID", text), RegStatus::NotFound);
+}
+
+TEST(RegistrationDefaults, RerunningRestoresOwnedValuesAndKeepsEverythingElse) {
+  TempDir dir;
+  const std::string path = dir.file("machine.reg");
+  RegistryStore store(path);
+  ASSERT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Ok);
+  const std::string first = ReadText(path);
+  ASSERT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Ok);
+  EXPECT_EQ(ReadText(path), first);
+
+  // A person's additions survive, a changed default is restored.
+  const std::string album(kAlbumKey);
+  ASSERT_EQ(store.WriteString(album, "DBName", "Mine.dat"), RegStatus::Ok);
+  ASSERT_EQ(store.WriteString(album, "AlbumCoreSubstFixTo", "X:"), RegStatus::Ok);
+  ASSERT_EQ(store.CreateKey(std::string(kFiltersKey) + "\\NAX_FILTER_PROJECTS\\99"), RegStatus::Ok);
+  ASSERT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Ok);
+  EXPECT_EQ(Read(store, album, "DBName"), "T.dat");
+  EXPECT_EQ(Read(store, album, "AlbumCoreSubstFixTo"), "X:");
+  EXPECT_EQ(LoadFilterLists(store).projects, "1,4,7,17,18,19,20,23,26,27,99");
+}
+
+TEST(RegistrationDefaults, MalformedHiveIsLeftAlone) {
+  TempDir dir;
+  const std::string path = dir.file("machine.reg");
+  WriteText(path, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"v\"=dword:xyz\n");
+  RegistryStore store(path);
+  EXPECT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Malformed);
+  EXPECT_EQ(ReadText(path), "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"v\"=dword:xyz\n");
+  FilterLists lists = LoadFilterLists(store);
+  EXPECT_EQ(lists.all, "");
+  EXPECT_EQ(lists.projects, "");
+  EXPECT_EQ(lists.items, "");
+}
+
+TEST(FilterLists, FollowTheRegistryOrderAndSkipNamesTooLongForAType) {
+  TempDir dir;
+  RegistryStore store(dir.file("machine.reg"));
+  EXPECT_EQ(LoadFilterLists(store).all, "");  // no Filters key at all
+
+  const std::string projects = std::string(kFiltersKey) + "\\NAX_FILTER_PROJECTS";
+  for (const char* type : {"3", "17", "ElevenChars", "0"}) ASSERT_EQ(store.CreateKey(projects + "\\" + type), RegStatus::Ok);
+  ASSERT_EQ(store.CreateKey(std::string(kFiltersKey) + "\\NAX_FILTER_ALL"), RegStatus::Ok);
+  FilterLists lists = LoadFilterLists(store);
+  EXPECT_EQ(lists.projects, "3,17,0");
+  EXPECT_EQ(lists.all, "");
+  EXPECT_EQ(lists.items, "");
+}
+
+}  // namespace
+}  // namespace albumcore::config
