@@ -160,7 +160,9 @@ class SafeArray {
   const std::vector<SafeArrayBound>& bounds() const noexcept { return bounds_; }
   int32_t lowerBound(uint32_t dim = 0) const { return bound(dim).lower; }
   // Upper bound as SafeArrayGetUBound gives it: lower + count - 1.
-  int32_t upperBound(uint32_t dim = 0) const { return bound(dim).lower + static_cast<int32_t>(bound(dim).count) - 1; }
+  int32_t upperBound(uint32_t dim = 0) const {
+    return static_cast<int32_t>(int64_t{bound(dim).lower} + int64_t{bound(dim).count} - 1);
+  }
   size_t size() const noexcept;
 
   // Typed access to the flat storage; DISP_E_TYPEMISMATCH for the wrong T.

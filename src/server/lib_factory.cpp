@@ -8,7 +8,8 @@ using com::HRESULT;
 
 namespace {
 
-// Longest string a registry read hands back, in UTF-16 code units.
+// Longest string a registry read hands back, in UTF-16 code units; a longer
+// value does not fit the reader's buffer and fails the read.
 constexpr size_t kMaxReadChars = 2080;
 
 }  // namespace
@@ -64,10 +65,11 @@ HRESULT LumLibFactory::RegReadFromLocalMachine(const com::Bstr& bsKeyPath, const
     }
     if (wanted == com::VT_BSTR) {
       std::string text;
-      if (registry_.ReadString(bsKeyPath.str(), bsValueName.str(), text) != registry::RegStatus::Ok) {
+      if (registry_.ReadString(bsKeyPath.str(), bsValueName.str(), text) != registry::RegStatus::Ok ||
+          com::Utf16Length(text) > kMaxReadChars) {
         return com::S_FALSE;
       }
-      value = com::Variant(std::string(com::TruncateUtf16(text, kMaxReadChars)));
+      value = com::Variant(std::move(text));
       return com::S_OK;
     }
     return com::S_FALSE;

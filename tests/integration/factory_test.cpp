@@ -71,6 +71,17 @@ TEST_F(FactoryTest, StringsAndNumbersRoundTripThroughTheRegistryFile) {
   EXPECT_EQ(number, Variant(-2));
   EXPECT_NE(RegistryText().find("\"Count\"=dword:fffffffe"), std::string::npos);
 
+  // Reads hand back at most 2080 characters; a longer value fails the read.
+  const std::string longest(2080, 'x');
+  ASSERT_EQ(factory_->RegWriteToLocalMachine(kAlbumKey, "Long", Variant(longest)), com::S_OK);
+  Variant fits = Variant("");
+  EXPECT_EQ(factory_->RegReadFromLocalMachine(kAlbumKey, "Long", fits), com::S_OK);
+  EXPECT_EQ(fits, Variant(longest));
+  ASSERT_EQ(factory_->RegWriteToLocalMachine(kAlbumKey, "Long", Variant(longest + "x")), com::S_OK);
+  Variant tooLong = Variant("");
+  EXPECT_EQ(factory_->RegReadFromLocalMachine(kAlbumKey, "Long", tooLong), com::S_FALSE);
+  EXPECT_TRUE(tooLong.isEmpty());
+
   // An empty string is a value too.
   EXPECT_EQ(factory_->RegWriteToLocalMachine(kAlbumKey, "Empty", Variant("")), com::S_OK);
   Variant empty = Variant("x");
