@@ -5,6 +5,10 @@
 //   albumctl reg read  'SOFTWARE\Orvane\Crestkit9\Album' Count --dword
 //   albumctl reg write 'SOFTWARE\Orvane\Crestkit9\Album' DBName --string main.olb
 //   albumctl reg write 'SOFTWARE\Orvane\Crestkit9\Album' Count --dword 10
+//   albumctl db sql catalogue.db "SELECT Name FROM AlbumItems WHERE ItemType = 9" [--json]
+//   albumctl db query catalogue.db GetItemRecord -p item_id=12
+//   albumctl db check|repair|version catalogue.db
+//   albumctl db compact catalogue.db compacted.db
 //
 // Exit status: 0 success, 1 the server answered no (not found, not written),
 // 2 the server could not be reached or the command line is wrong.
@@ -14,6 +18,7 @@
 #include <iostream>
 
 #include "client/lib_factory.h"
+#include "db_commands.h"
 #include "reg_commands.h"
 
 int main(int argc, char** argv) {
@@ -35,6 +40,7 @@ int main(int argc, char** argv) {
   });
 
   ac::tools::AddRegCommands(app, connect);
+  ac::tools::AddDbCommands(app);
 
   try {
     app.parse(argc, argv);
@@ -47,7 +53,7 @@ int main(int argc, char** argv) {
     std::cerr << "albumctl: " << e.what() << "\n";
     return 2;
   } catch (const ac::com::ComError& e) {
-    std::cerr << "albumctl: the server refused: " << e.what() << "\n";
+    std::cerr << "albumctl: " << e.what() << "\n";
     return 2;
   }
   return 0;

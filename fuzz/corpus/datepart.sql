@@ -1,0 +1,1 @@
+SELECT DISTINCT DatePart("yyyy",[DateCreated]) AS ItemYear FROM AlbumItems WHERE AlbumItems.ItemType IN (2,3) ORDER BY DatePart("yyyy",[DateCreated]) DESC;

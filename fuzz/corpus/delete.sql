@@ -1,0 +1,1 @@
+DELETE * FROM AlbumContents WHERE AlbumID = [album_id] AND ItemID = [item_id];

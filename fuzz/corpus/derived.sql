@@ -1,0 +1,1 @@
+SELECT * FROM (SELECT ItemID AS n, Name FROM AlbumItems WHERE Name BETWEEN "a" AND "z") AS x WHERE x.n IN (1,2) AND EXISTS (SELECT * FROM PhotoItem WHERE PhotoItem.ItemID = x.n)

@@ -1,0 +1,1 @@
+INSERT INTO Keywords ( KeywordName ) SELECT "a" & chr(34) & "b"

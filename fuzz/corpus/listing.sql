@@ -1,0 +1,1 @@
+SELECT SearchDomain.ItemID, PhotoItem.Rotation FROM (AlbumItems AS SearchDomain LEFT JOIN PhotoItem ON SearchDomain.ItemID = PhotoItem.ItemID) INNER JOIN AlbumContents ON SearchDomain.ItemID=AlbumContents.ItemID  WHERE AlbumContents.AlbumID = 2 AND SearchDomain.Hidden = No ORDER BY SearchDomain.Name DESC

@@ -1,0 +1,1 @@
+PARAMETERS [x] Long, [y] Text(255); SELECT TOP 2 IIf([x] > 1, Nz(Rating, 0) Mod 2, Not Hidden) AS v, Format(DateCreated, "yyyy-mm-dd") FROM AlbumItems UNION ALL SELECT 1, Mid([y], 2) ORDER BY 1

@@ -1,0 +1,1 @@
+SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems WHERE ( (AlbumItems.Name LIKE "*ea*") OR (AlbumItems.ItemID IN (SELECT AlbumContents.ItemID FROM AlbumContents, Keywords WHERE (Keywords.KeywordName LIKE "[!a-c]*") ))) AND ( AlbumItems.ItemType IN (0,2,3,9) )

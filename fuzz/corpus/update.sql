@@ -1,0 +1,1 @@
+UPDATE AlbumItems SET AlbumItems.Rating = Rating \ 2 ^ 2, Note = #1/2/2024 1:45 PM# WHERE Name LIKE "STR*"

@@ -1,0 +1,102 @@
+#include "store/dao/database.h"
+
+#include <cctype>
+
+#include "store/dao/errors.h"
+#include "store/dao/execution.h"
+#include "store/dao/stored_queries.h"
+
+namespace albumcore::store::dao {
+
+using com::ComPtr;
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';')) s.remove_suffix(1);
+  return s;
+}
+
+// A bare or bracketed name rather than a statement.
+std::optional<std::string_view> AsName(std::string_view s) {
+  if (s.size() >= 2 && s.front() == '[' && s.back() == ']') return s.substr(1, s.size() - 2);
+  for (char c : s)
+    if (std::isspace(static_cast<unsigned char>(c)) || c == '(' || c == ',') return std::nullopt;
+  if (s.empty()) return std::nullopt;
+  return s;
+}
+
+std::string PrimaryKeyOrder(const jetsql::TableInfo& table) {
+  std::string order;
+  for (const auto& c : table.columns)
+    if (c.primaryKey) order += (order.empty() ? "" : ", ") + QuoteName(c.name);
+  return order.empty() ? "rowid" : order;
+}
+
+}  // namespace
+
+ComPtr<QueryDef> QueryDefCollection::Item(std::string_view name) const {
+  auto text = ReadStoredQuery(session_->db(), name);
+  if (!text) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
+  return com::MakeObject<QueryDef>(session_, std::string(name), std::move(*text));
+}
+
+int QueryDefCollection::Count() const { return static_cast<int>(Names().size()); }
+
+std::vector<std::string> QueryDefCollection::Names() const { return StoredQueryNames(session_->db()); }
+
+void QueryDefCollection::Delete(std::string_view name) const {
+  DeleteStoredQuery(session_->db(), name);
+  session_->ForgetTranslations();
+}
+
+int64_t Database::Execute(std::string_view jet) {
+  auto t = session_->Translate(jet);
+  recordsAffected_ = RunAction(*session_, *t, {});
+  return recordsAffected_;
+}
+
+ComPtr<Recordset> Database::OpenRecordset(std::string_view source, int type) {
+  const std::string_view text = Trim(source);
+  const auto name = AsName(text);
+  if (type == dbOpenTable) {
+    auto table = name ? session_->catalog().FindTable(*name) : nullptr;
+    if (!table) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + std::string(text) + "'.");
+    RecordsetSource s;
+    s.sql = "SELECT * FROM " + QuoteName(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
+    s.jet = std::string(text);
+    return Recordset::Open(session_, std::move(s), type);
+  }
+  std::string jet(text);
+  if (name) {
+    if (session_->catalog().FindTable(*name)) {
+      jet = "SELECT * FROM [" + std::string(*name) + "]";
+    } else if (auto stored = ReadStoredQuery(session_->db(), *name)) {
+      jet = std::move(*stored);
+    }
+  }
+  auto t = session_->Translate(jet);
+  return OpenRows(session_, *t, {}, type, jet);
+}
+
+ComPtr<QueryDef> Database::CreateQueryDef(std::string_view name, std::string_view jet) {
+  InsertStoredQuery(session_->db(), name, jet);
+  session_->ForgetTranslations();
+  return com::MakeObject<QueryDef>(session_, std::string(name), std::string(jet));
+}
+
+}  // namespace albumcore::store::dao
+
+namespace albumcore::store::dao {
+
+com::ComPtr<TableDef> Database::CreateTableDef(std::string_view name) const {
+  return com::MakeObject<TableDef>(session_, std::string(name), false);
+}
+
+com::ComPtr<Relation> Database::CreateRelation(std::string_view name, std::string_view table,
+                                               std::string_view foreignTable, int attributes) const {
+  return com::MakeObject<Relation>(std::string(name), std::string(table), std::string(foreignTable), attributes);
+}
+
+}  // namespace albumcore::store::dao

@@ -1,0 +1,29 @@
+// Running a translated Jet statement on a session: attachments around it,
+// parameters bound in order, Jet errors for every failure.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "com/variant.h"
+#include "store/dao/recordset.h"
+#include "store/dao/session.h"
+#include "store/jetsql/translator.h"
+
+namespace albumcore::store::dao {
+
+// Raises 3061 "Too few parameters. Expected N." when fewer values than the
+// statement's parameters are given.
+void CheckParameterCount(const jetsql::Translation& t, size_t given);
+
+// Runs an action statement; returns the number of rows it changed. An empty
+// translation (nothing to do) changes nothing. 3065 for a SELECT.
+int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values);
+
+// Opens a recordset on a row-returning statement; 3219 for an action statement.
+com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const jetsql::Translation& t,
+                                std::vector<com::Variant> values, int type, std::string_view jet);
+
+}  // namespace albumcore::store::dao

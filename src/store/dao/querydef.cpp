@@ -1,0 +1,76 @@
+#include "store/dao/querydef.h"
+
+#include "store/dao/errors.h"
+#include "store/dao/execution.h"
+#include "store/dao/stored_queries.h"
+#include "store/dao/values.h"
+
+namespace albumcore::store::dao {
+
+const std::string& Parameter::Name() const { return qd_->Translation().parameters.at(index_).name; }
+
+com::Variant Parameter::Value() const {
+  const auto& v = qd_->values_.at(index_);
+  return v ? *v : com::Variant();
+}
+
+void Parameter::SetValue(const com::Variant& value) const {
+  const auto& p = qd_->Translation().parameters.at(index_);
+  qd_->values_.at(index_) = p.declaredType == jetsql::JetType::Unknown
+                                ? value
+                                : CoerceToColumn(value, p.declaredType, p.declaredSize, p.name);
+}
+
+QueryDef::QueryDef(std::shared_ptr<Session> session, std::string name, std::string jet)
+    : session_(std::move(session)), name_(std::move(name)), jet_(std::move(jet)) {}
+
+const jetsql::Translation& QueryDef::Translation() {
+  if (!translation_) {
+    translation_ = session_->Translate(jet_);
+    values_.assign(translation_->parameters.size(), std::nullopt);
+  }
+  return *translation_;
+}
+
+void QueryDef::SetSQL(std::string_view jet) {
+  UpdateStoredQuery(session_->db(), name_, jet);
+  session_->ForgetTranslations();
+  jet_ = std::string(jet);
+  translation_.reset();
+  values_.clear();
+}
+
+Parameter QueryDef::Parameters(std::string_view name) {
+  if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
+  const auto& params = Translation().parameters;
+  for (size_t i = 0; i < params.size(); ++i)
+    if (jetsql::SameName(params[i].name, name)) return Parameter(com::ComPtr<QueryDef>(this), i);
+  ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
+}
+
+int QueryDef::ParameterCount() { return static_cast<int>(Translation().parameters.size()); }
+
+std::vector<com::Variant> QueryDef::BoundValues() {
+  const auto& t = Translation();
+  size_t missing = 0;
+  for (const auto& v : values_)
+    if (!v) ++missing;
+  if (missing > 0) ThrowJet(jeterr::kTooFewParameters, "Too few parameters. Expected " + std::to_string(missing) + ".");
+  std::vector<com::Variant> values;
+  values.reserve(t.parameters.size());
+  for (const auto& v : values_) values.push_back(*v);
+  return values;
+}
+
+com::ComPtr<Recordset> QueryDef::OpenRecordset(int type) {
+  auto values = BoundValues();
+  return OpenRows(session_, Translation(), std::move(values), type, jet_);
+}
+
+int64_t QueryDef::Execute() {
+  auto values = BoundValues();
+  recordsAffected_ = RunAction(*session_, Translation(), values);
+  return recordsAffected_;
+}
+
+}  // namespace albumcore::store::dao

@@ -1,0 +1,66 @@
+// QueryDef: a stored query by name, with its parameters bound by name.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "com/unknown.h"
+#include "com/variant.h"
+#include "store/dao/recordset.h"
+#include "store/dao/session.h"
+#include "store/jetsql/translator.h"
+
+namespace albumcore::store::dao {
+
+class QueryDef;
+
+class Parameter {
+ public:
+  const std::string& Name() const;
+  com::Variant Value() const;  // VT_EMPTY until put
+  void SetValue(const com::Variant& value) const;
+
+ private:
+  friend class QueryDef;
+  Parameter(com::ComPtr<QueryDef> qd, size_t index) : qd_(std::move(qd)), index_(index) {}
+  com::ComPtr<QueryDef> qd_;
+  size_t index_;
+};
+
+class QueryDef final : public com::ComObject {
+ public:
+  static constexpr std::string_view kInterfaceName = "QueryDef";
+
+  QueryDef(std::shared_ptr<Session> session, std::string name, std::string jet);
+
+  const std::string& Name() const { return name_; }
+  const std::string& SQL() const { return jet_; }
+  // Replaces the stored text; parameter values already put are dropped.
+  void SetSQL(std::string_view jet);
+
+  // The parameter `name` (brackets optional, any case); 3265 when unknown.
+  Parameter Parameters(std::string_view name);
+  int ParameterCount();
+
+  // Both raise 3061 "Too few parameters. Expected N." while parameters are unset.
+  com::ComPtr<Recordset> OpenRecordset(int type = dbOpenDynaset);
+  int64_t Execute();
+  int64_t RecordsAffected() const { return recordsAffected_; }
+
+ private:
+  friend class Parameter;
+  const jetsql::Translation& Translation();
+  std::vector<com::Variant> BoundValues();
+
+  std::shared_ptr<Session> session_;
+  std::string name_;
+  std::string jet_;
+  std::shared_ptr<const jetsql::Translation> translation_;
+  std::vector<std::optional<com::Variant>> values_;
+  int64_t recordsAffected_ = 0;
+};
+
+}  // namespace albumcore::store::dao

@@ -1,0 +1,149 @@
+#include "store/dao/session.h"
+
+#include <sys/stat.h>
+
+#include "store/dao/errors.h"
+#include "store/dao/stored_queries.h"
+#include "store/jetsql/connection.h"
+
+namespace albumcore::store::dao {
+
+namespace {
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// One pragma whose failure means the file is not a usable database.
+void Pragma(sqlite3* db, const char* sql, bool readOnlyOk) {
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+  sqlite3_free(error);
+  if (rc == SQLITE_OK || (readOnlyOk && (rc & 0xFF) == SQLITE_READONLY)) return;
+  if ((rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT)
+    ThrowJet(jeterr::kBadFormat, "Unrecognized database format");
+  ThrowEngineError(db, rc);
+}
+
+}  // namespace
+
+std::shared_ptr<Session> Session::Open(const std::string& path) {
+  if (path.empty() || !FileExists(path)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + path + "'");
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    ThrowJet(jeterr::kFileNotFound, "Could not open file '" + path + "'");
+  }
+  std::shared_ptr<Session> session(new Session(path, db));
+  sqlite3_busy_timeout(db, 5000);
+  jetsql::ConfigureConnection(db);
+  Pragma(db, "SELECT count(*) FROM sqlite_schema", false);
+  Pragma(db, "PRAGMA journal_mode=WAL", true);
+  Pragma(db, "PRAGMA synchronous=NORMAL", false);
+  return session;
+}
+
+Session::Session(std::string path, sqlite3* db)
+    : path_(std::move(path)),
+      db_(db),
+      statements_(std::make_unique<StatementCache>(db)),
+      catalog_(std::make_unique<jetsql::SqliteSchemaCatalog>(db, kStoredQueryTable)),
+      translator_(std::make_unique<jetsql::Translator>(*catalog_)) {}
+
+Session::~Session() { Close(); }
+
+sqlite3* Session::db() const {
+  if (db_ == nullptr) ThrowJet(daoerr::kObjectClosed, "Object invalid or no longer set");
+  return db_;
+}
+
+StatementCache& Session::statements() {
+  db();
+  return *statements_;
+}
+
+jetsql::SqliteSchemaCatalog& Session::catalog() {
+  db();
+  return *catalog_;
+}
+
+std::shared_ptr<const jetsql::Translation> Session::Translate(std::string_view jet) {
+  db();
+  return translator_->Translate(jet);
+}
+
+void Session::ForgetTranslations() { translator_->ClearCache(); }
+
+void Session::Exec(const std::string& sql) {
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db(), sql.c_str(), nullptr, nullptr, &error);
+  sqlite3_free(error);
+  if (rc != SQLITE_OK) ThrowEngineError(db_, rc);
+}
+
+void Session::BeginTrans() {
+  Exec(depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT dao_" + std::to_string(depth_));
+  ++depth_;
+}
+
+void Session::CommitTrans() {
+  if (depth_ == 0) ThrowJet(daoerr::kInvalidOperation, "CommitTrans without BeginTrans");
+  Exec(depth_ == 1 ? "COMMIT" : "RELEASE dao_" + std::to_string(depth_ - 1));
+  --depth_;
+}
+
+void Session::Rollback() {
+  if (depth_ == 0) ThrowJet(daoerr::kInvalidOperation, "Rollback without BeginTrans");
+  if (depth_ == 1) {
+    Exec("ROLLBACK");
+  } else {
+    const std::string name = "dao_" + std::to_string(depth_ - 1);
+    Exec("ROLLBACK TO " + name + "; RELEASE " + name);
+  }
+  --depth_;
+}
+
+void Session::Close() noexcept {
+  if (db_ == nullptr) return;
+  // Clients unregister themselves while being told.
+  while (!clients_.empty()) {
+    SessionClient* client = *clients_.begin();
+    clients_.erase(clients_.begin());
+    client->OnSessionClosing();
+  }
+  if (depth_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  depth_ = 0;
+  statements_->Clear();
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+AttachedFiles::AttachedFiles(Session& session, const std::vector<jetsql::Attachment>& files) : db_(session.db()) {
+  try {
+    for (const auto& file : files) {
+      if (!FileExists(file.file)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + file.file + "'");
+      Statement s = session.statements().Acquire("ATTACH DATABASE ?1 AS " + QuoteName(file.schema), false);
+      sqlite3_bind_text(s.get(), 1, file.file.c_str(), -1, SQLITE_TRANSIENT);
+      const int rc = sqlite3_step(s.get());
+      if (rc != SQLITE_DONE) ThrowEngineError(db_, rc);
+      attached_.push_back(file.schema);
+    }
+  } catch (...) {
+    DetachAll();
+    throw;
+  }
+}
+
+AttachedFiles::~AttachedFiles() { DetachAll(); }
+
+void AttachedFiles::DetachAll() noexcept {
+  while (!attached_.empty()) {
+    const std::string sql = "DETACH DATABASE " + QuoteName(attached_.back());
+    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    attached_.pop_back();
+  }
+}
+
+}  // namespace albumcore::store::dao

@@ -1,0 +1,108 @@
+// One open catalogue file: the SQLite connection and everything tied to it
+// (schema catalogue, Jet translator, prepared statements, transaction depth,
+// open cursors). Database, QueryDef, Recordset and TableDef objects share a
+// Session; the file closes when the last of them lets go, or at Close().
+//
+// Journal mode: write-ahead log with synchronous=NORMAL. A commit appends to
+// the -wal file before it returns, so a process killed at any point leaves
+// every committed transaction readable and the uncommitted tail ignored;
+// only a power cut may lose the last commits (never consistency). Jet makes
+// every Update outside a transaction a transaction of its own, and the
+// catalogue writes row by row, so the rollback journal's two fsyncs per
+// commit would dominate. WAL leaves -wal and -shm files beside the
+// catalogue while connections are open: the compaction at close runs after
+// the last connection closed (SQLite checkpoints and removes them then), and
+// CompactDatabase itself checkpoints the source before copying.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/dao/statement_cache.h"
+#include "store/jetsql/sqlite_catalog.h"
+#include "store/jetsql/translator.h"
+
+namespace albumcore::store::dao {
+
+// Something that holds statements of a session and must let go of them
+// when the session closes (a recordset).
+class SessionClient {
+ public:
+  virtual void OnSessionClosing() noexcept = 0;
+
+ protected:
+  ~SessionClient() = default;
+};
+
+class Session {
+ public:
+  // Opens an existing catalogue read-write, shared. 3024 when the file does
+  // not exist, 3343 when it is not a database.
+  static std::shared_ptr<Session> Open(const std::string& path);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  const std::string& path() const { return path_; }
+  bool closed() const { return db_ == nullptr; }
+  // The connection; 3420 after Close().
+  sqlite3* db() const;
+  StatementCache& statements();
+  jetsql::SqliteSchemaCatalog& catalog();
+
+  std::shared_ptr<const jetsql::Translation> Translate(std::string_view jet);
+  // Stored queries changed: translations that named them may be stale.
+  void ForgetTranslations();
+
+  // Runs SQLite text without parameters or results (schema changes).
+  void Exec(const std::string& sql);
+
+  // Nested transactions; the outermost is a real transaction, inner ones
+  // savepoints. Without one, every statement commits by itself.
+  void BeginTrans();
+  void CommitTrans();
+  void Rollback();
+  int transactionDepth() const { return depth_; }
+
+  void Register(SessionClient* client) { clients_.insert(client); }
+  void Unregister(SessionClient* client) noexcept { clients_.erase(client); }
+
+  // Lets go of every statement and closes the file.
+  void Close() noexcept;
+
+ private:
+  Session(std::string path, sqlite3* db);
+
+  std::string path_;
+  sqlite3* db_;
+  std::unique_ptr<StatementCache> statements_;
+  std::unique_ptr<jetsql::SqliteSchemaCatalog> catalog_;
+  std::unique_ptr<jetsql::Translator> translator_;
+  int depth_ = 0;
+  std::set<SessionClient*> clients_;
+};
+
+// Attaches the external files a translation names for as long as it lives;
+// detaches them (even after a failure) when it goes. 3024 for a missing file.
+class AttachedFiles {
+ public:
+  AttachedFiles(Session& session, const std::vector<jetsql::Attachment>& files);
+  ~AttachedFiles();
+  AttachedFiles(const AttachedFiles&) = delete;
+  AttachedFiles& operator=(const AttachedFiles&) = delete;
+  bool empty() const { return attached_.empty(); }
+
+ private:
+  void DetachAll() noexcept;
+
+  sqlite3* db_;
+  std::vector<std::string> attached_;
+};
+
+}  // namespace albumcore::store::dao

@@ -1,0 +1,31 @@
+// Where stored queries live inside a catalogue file: a table of name and Jet
+// SQL text. The name lookup ignores case, as Jet's does.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace albumcore::store::dao {
+
+inline constexpr const char* kStoredQueryTable = "MSysQueries";
+
+// Tables the adapter keeps for itself; TableDefs does not list them.
+bool IsSystemTable(std::string_view name);
+
+// The stored text of query `name`; nullopt when there is none.
+std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name);
+// Adds a query (creating the table on first use); 3012 when one of that name exists.
+void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql);
+// Replaces the text of an existing query; 3265 when there is none.
+void UpdateStoredQuery(sqlite3* db, std::string_view name, std::string_view sql);
+void DeleteStoredQuery(sqlite3* db, std::string_view name);
+std::vector<std::string> StoredQueryNames(sqlite3* db);
+
+// Double-quoted SQLite identifier.
+std::string QuoteName(std::string_view name);
+
+}  // namespace albumcore::store::dao

@@ -1,0 +1,41 @@
+// SchemaCatalog over a live SQLite connection.
+//
+// Table descriptions are read with pragma_table_info and
+// sqlite3_table_column_metadata (for collations and auto-increment) and
+// cached until PRAGMA schema_version changes. External database files are
+// read through a short-lived read-only connection and not cached.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "store/jetsql/schema.h"
+
+struct sqlite3;
+
+namespace albumcore::store::jetsql {
+
+class SqliteSchemaCatalog : public SchemaCatalog {
+ public:
+  // `db` must outlive the catalog. `storedQueryTable` names a table of
+  // (Name, SQL) rows holding stored queries; empty for none.
+  explicit SqliteSchemaCatalog(sqlite3* db, std::string storedQueryTable = {});
+
+  std::shared_ptr<const TableInfo> FindTable(std::string_view name, std::string_view externalFile = {}) override;
+  int64_t SchemaVersion() override;
+  std::optional<std::string> StoredQueryText(std::string_view name) override;
+
+  // Reads a table's description from any connection and schema ("main",
+  // an attached alias); nullptr when there is no such table.
+  static std::shared_ptr<const TableInfo> ReadTable(sqlite3* db, const char* schema, std::string_view name);
+
+ private:
+  void Revalidate();
+
+  sqlite3* db_;
+  std::string storedQueryTable_;
+  int64_t version_ = -1;
+  std::map<std::string, std::shared_ptr<const TableInfo>> tables_;  // folded name -> table (null: absent)
+};
+
+}  // namespace albumcore::store::jetsql

@@ -1,0 +1,117 @@
+// Jet SQL to SQLite SQL.
+//
+// Translate() parses a Jet statement, resolves its names against the schema
+// and emits SQLite SQL that means the same under the connection set up by
+// ConfigureConnection() (connection.h). The result tells the caller what it
+// needs to run the statement:
+//
+//   - sql: SQLite text; each parameter appears as ?N with N its `number`.
+//     Empty when nothing needs to run (ALTER COLUMN widening a text column,
+//     which SQLite's declared types do not limit).
+//   - parameters: Jet parameter names in order of first appearance (names
+//     compare ignoring case), with the type a PARAMETERS clause declared.
+//     Binding fewer than all of them is the caller's JetError(3061).
+//   - attachments: database files that IN "file" clauses name, and the schema
+//     alias each must be attached under (ATTACH before, DETACH after).
+//   - kind: what the statement does; returnsRows() for SELECT.
+//   - columns: for SELECT, the result columns with their Jet types, so
+//     computed dates and yes/no values can be typed as the schema types them.
+//
+// Translations are cached by statement text per schema version; statements
+// naming external files are translated anew each time.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "store/jetsql/schema.h"
+
+namespace albumcore::store::jetsql {
+
+enum class StatementKind : uint8_t {
+  Select,
+  Insert,
+  Update,
+  Delete,
+  CreateTable,
+  AlterTable,
+  DropTable,
+  CreateIndex,
+  DropIndex,
+};
+
+struct QueryParameter {
+  std::string name;           // as first written, without brackets
+  JetType declaredType = JetType::Unknown;  // from PARAMETERS; Unknown when undeclared
+  int64_t declaredSize = 0;
+  int number = 0;             // its ?N in the SQLite text
+  size_t position = 0;        // where it first appears in the Jet text
+};
+
+// A column a SELECT returns: its name (as Jet names it: the column's name,
+// the alias, Expr1000.., or table.column for a name two tables share) and
+// the Jet type the schema or the expression gives it.
+struct ResultColumn {
+  std::string name;
+  JetType type = JetType::Unknown;
+};
+
+struct Attachment {
+  std::string file;    // path as the statement gives it
+  std::string schema;  // jet_ext1, jet_ext2, ...
+};
+
+struct Translation {
+  StatementKind kind = StatementKind::Select;
+  std::string sql;
+  std::vector<QueryParameter> parameters;
+  std::vector<Attachment> attachments;
+  std::vector<ResultColumn> columns;  // SELECT only
+
+  bool returnsRows() const { return kind == StatementKind::Select; }
+  bool changesSchema() const {
+    return kind != StatementKind::Select && kind != StatementKind::Insert && kind != StatementKind::Update &&
+           kind != StatementKind::Delete;
+  }
+  // The ?N number of a Jet parameter name, if the statement has it.
+  std::optional<int> ParameterNumber(std::string_view name) const;
+};
+
+// One statement, no cache. Raises com::ComError with a Jet status.
+Translation TranslateStatement(std::string_view jet, SchemaCatalog& catalog);
+
+class Translator {
+ public:
+  explicit Translator(SchemaCatalog& catalog, size_t cacheCapacity = 256);
+
+  std::shared_ptr<const Translation> Translate(std::string_view jet);
+
+  void ClearCache();
+  size_t cacheSize() const;
+  uint64_t cacheHits() const { return hits_; }
+  uint64_t cacheMisses() const { return misses_; }
+
+ private:
+  struct Entry {
+    std::string key;
+    int64_t version;
+    std::shared_ptr<const Translation> translation;
+  };
+
+  SchemaCatalog& catalog_;
+  size_t capacity_;
+  mutable std::mutex mutex_;
+  std::list<Entry> lru_;  // most recent first
+  std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
+  uint64_t hits_ = 0;
+  uint64_t misses_ = 0;
+};
+
+}  // namespace albumcore::store::jetsql

@@ -1,0 +1,181 @@
+#include "db_commands.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "reg_commands.h"
+#include "row_printer.h"
+#include "store/dao/engine.h"
+#include "store/dao/querydef.h"
+#include "store/jetsql/connection.h"
+
+namespace albumcore::tools {
+
+namespace {
+
+using store::dao::DBEngine;
+
+struct DbArgs {
+  std::string file;
+  std::string statement;
+  std::string target;
+  std::string query;
+  std::vector<std::string> params;
+  bool json = false;
+};
+
+// Does the Jet text return rows? SELECT, a parenthesised SELECT, TRANSFORM,
+// or a PARAMETERS declaration in front of one of them.
+bool ReturnsRows(std::string_view jet) {
+  auto upper = [](std::string_view s) {
+    std::string u(s);
+    for (auto& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return u;
+  };
+  std::string text = upper(jet);
+  size_t start = text.find_first_not_of(" \t\r\n(");
+  if (start == std::string::npos) return false;
+  text.erase(0, start);
+  if (text.rfind("PARAMETERS", 0) == 0) {
+    size_t semicolon = text.find(';');
+    if (semicolon == std::string::npos) return false;
+    return ReturnsRows(text.substr(semicolon + 1));
+  }
+  return text.rfind("SELECT", 0) == 0 || text.rfind("TRANSFORM", 0) == 0;
+}
+
+// "name=value": a whole number becomes VT_I4, anything else text.
+std::pair<std::string, com::Variant> ParseParam(const std::string& spec) {
+  const size_t eq = spec.find('=');
+  if (eq == std::string::npos || eq == 0) throw CLI::ValidationError("--param wants name=value, got " + spec);
+  std::string name = spec.substr(0, eq);
+  std::string text = spec.substr(eq + 1);
+  char* end = nullptr;
+  errno = 0;
+  long long n = std::strtoll(text.c_str(), &end, 10);
+  if (!text.empty() && end == text.c_str() + text.size() && errno == 0 && n >= INT32_MIN && n <= INT32_MAX) {
+    return {name, com::Variant(static_cast<int32_t>(n))};
+  }
+  return {name, com::Variant(text)};
+}
+
+com::ComPtr<store::dao::Database> OpenFile(const std::string& file) {
+  return com::MakeObject<DBEngine>()->OpenDatabase(file);
+}
+
+void RunStatement(const DbArgs& args) {
+  auto db = OpenFile(args.file);
+  if (ReturnsRows(args.statement)) {
+    auto rows = db->OpenRecordset(args.statement);
+    PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
+  } else {
+    const int64_t changed = db->Execute(args.statement);
+    if (args.json) {
+      std::cout << "{\"recordsAffected\": " << changed << "}\n";
+    } else {
+      std::cout << changed << (changed == 1 ? " row" : " rows") << " affected\n";
+    }
+  }
+}
+
+void RunStoredQuery(const DbArgs& args) {
+  auto db = OpenFile(args.file);
+  auto query = db->QueryDefs(args.query);
+  for (const auto& spec : args.params) {
+    auto [name, value] = ParseParam(spec);
+    query->Parameters(name).SetValue(value);
+  }
+  if (ReturnsRows(query->SQL())) {
+    auto rows = query->OpenRecordset();
+    PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
+  } else {
+    std::cout << query->Execute() << " rows affected\n";
+  }
+}
+
+// The file's integrity as SQLite sees it, read-only.
+bool Check(const std::string& file) {
+  if (!std::filesystem::exists(file)) throw com::ComError(com::JetError(3024), "no such file: " + file);
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
+  if (rc != SQLITE_OK) throw com::ComError(com::JetError(3343), sqlite3_errmsg(raw));
+  store::jetsql::ConfigureConnection(raw);  // the collation the schema names
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(raw, "PRAGMA integrity_check", -1, &stmt, nullptr);
+  bool ok = true;
+  while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
+    std::string line = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    if (line != "ok") ok = false;
+    std::cout << line << "\n";
+  }
+  if (stmt == nullptr) {
+    std::cout << sqlite3_errmsg(raw) << "\n";
+    ok = false;
+  }
+  sqlite3_finalize(stmt);
+  return ok;
+}
+
+// The version the catalogue records in Misc; 1 when it records none.
+int32_t Version(const std::string& file) {
+  auto db = OpenFile(file);
+  auto misc = db->OpenRecordset("Misc", store::dao::dbOpenTable);
+  if (misc->IsEOF()) return 1;
+  return misc->Fields("Version").Value().ToI4();
+}
+
+}  // namespace
+
+void AddDbCommands(CLI::App& app) {
+  auto* db = app.add_subcommand("db", "maintain a catalogue file directly, without the server");
+  db->require_subcommand(1);
+  auto args = std::make_shared<DbArgs>();
+
+  auto* sql = db->add_subcommand("sql", "run a Jet SQL statement and print its rows");
+  sql->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
+  sql->add_option("statement", args->statement, "Jet SQL, e.g. \"SELECT Name FROM AlbumItems WHERE ItemType = 9\"")
+      ->required();
+  sql->add_flag("--json", args->json, "print JSON instead of a table");
+  sql->callback([args] { RunStatement(*args); });
+
+  auto* query = db->add_subcommand("query", "run a stored query");
+  query->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
+  query->add_option("name", args->query, "stored query, e.g. GetItemRecord")->required();
+  query->add_option("-p,--param", args->params, "parameter as name=value (repeatable)");
+  query->add_flag("--json", args->json, "print JSON instead of a table");
+  query->callback([args] { RunStoredQuery(*args); });
+
+  auto* check = db->add_subcommand("check", "check the file's integrity (read-only)");
+  check->add_option("file", args->file, "catalogue file")->required();
+  check->callback([args] {
+    if (!Check(args->file)) throw NegativeAnswer(args->file + " is damaged: try `albumctl db repair`");
+  });
+
+  auto* compact = db->add_subcommand("compact", "write a compacted copy of a catalogue to a new file");
+  compact->add_option("source", args->file, "catalogue file")->required();
+  compact->add_option("target", args->target, "new file (must not exist)")->required();
+  compact->callback([args] {
+    com::MakeObject<DBEngine>()->CompactDatabase(args->file, args->target);
+    std::cout << "compacted " << args->file << " into " << args->target << " ("
+              << std::filesystem::file_size(args->file) << " -> " << std::filesystem::file_size(args->target)
+              << " bytes)\n";
+  });
+
+  auto* repair = db->add_subcommand("repair", "bring a damaged catalogue back to a consistent file, in place");
+  repair->add_option("file", args->file, "catalogue file")->required();
+  repair->callback([args] {
+    com::MakeObject<DBEngine>()->RepairDatabase(args->file);
+    std::cout << "repaired " << args->file << "\n";
+  });
+
+  auto* version = db->add_subcommand("version", "print the database version the catalogue records");
+  version->add_option("file", args->file, "catalogue file")->required();
+  version->callback([args] { std::cout << Version(args->file) << "\n"; });
+}
+
+}  // namespace albumcore::tools

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "dao_fixture.h"
+
+namespace albumcore::store::dao::testing {
+namespace {
+
+using com::Variant;
+
+class SchemaTest : public DaoTest {};
+
+TEST_F(SchemaTest, CreateTableAndAddFields) {
+  auto names = db_->TableDefs().Names();
+  EXPECT_EQ(names, (std::vector<std::string>{"AlbumContents", "AlbumItems"}));  // no system tables
+
+  auto td = db_->CreateTableDef("DeviceItems");
+  auto id = td->CreateField("ID", dbLong);
+  id->SetAttributes(dbAutoIncrField);
+  id->SetRequired(true);
+  td->Fields().Append(id);
+  auto item = td->CreateField("ItemID", dbLong);
+  item->SetRequired(true);
+  td->Fields().Append(item);
+  auto path = td->CreateField("BackupPath", dbMemo);
+  path->SetAllowZeroLength(true);
+  td->Fields().Append(path);
+  auto label = td->CreateField("Label", dbText, 10);
+  td->Fields().Append(label);
+  td->Fields().Append(td->CreateField("SyncDate", dbDate));
+  EXPECT_EQ(StatusOf([&] { td->Fields().Append(td->CreateField("itemid", dbLong)); }), Jet(3191));
+  db_->TableDefs().Append(td);
+  EXPECT_EQ(StatusOf([&] { db_->TableDefs().Append(db_->CreateTableDef("DeviceItems")); }), Jet(3010));
+
+  auto rs = db_->OpenRecordset("DeviceItems", dbOpenTable);
+  rs->AddNew();
+  rs->Fields("ItemID").SetValue(5);
+  rs->Fields("BackupPath").SetValue("");
+  rs->Update();
+  EXPECT_EQ(rs->Fields("ID").Value(), Variant(1));
+  rs->AddNew();
+  rs->Fields("ItemID").SetValue(6);
+  rs->Fields("Label").SetValue("");
+  EXPECT_EQ(StatusOf([&] { rs->Update(); }), Jet(3315));
+  rs->Fields("Label").SetValue(Variant::Null());
+  rs->Update();
+  rs->AddNew();
+  EXPECT_EQ(StatusOf([&] { rs->Update(); }), Jet(3314));  // ItemID is required
+  rs->CancelUpdate();
+
+  // A field appended to an existing table adds the column.
+  auto albums = db_->TableDefs("albumitems");
+  auto type = albums->CreateField("AlbumType", dbLong);
+  type->SetDefaultValue(Variant(0));
+  albums->Fields().Append(type);
+  EXPECT_EQ(StatusOf([&] { albums->Fields().Append(albums->CreateField("AlbumType", dbLong)); }), Jet(3191));
+  EXPECT_EQ(db_->TableDefs("AlbumItems")->Fields().Item("AlbumType")->Type(), dbLong);
+  auto fields = db_->TableDefs("DeviceItems")->Fields();
+  EXPECT_EQ(fields.Count(), 5);
+  EXPECT_TRUE(fields.Item("ItemID")->Required());
+  EXPECT_TRUE(fields.Item("BackupPath")->AllowZeroLength());
+  EXPECT_FALSE(fields.Item("Label")->AllowZeroLength());
+  EXPECT_EQ(fields.Item("Label")->Size(), 10);
+  EXPECT_EQ(fields.Item("ID")->Attributes() & dbAutoIncrField, dbAutoIncrField);
+  EXPECT_EQ(StatusOf([&] { db_->TableDefs("Nope"); }), Jet(3265));
+
+  // Widening through ALTER COLUMN has nothing to run in SQLite.
+  EXPECT_EQ(db_->Execute("ALTER TABLE AlbumItems ALTER COLUMN ItemDataMoniker TEXT(255);"), 0);
+}
+
+TEST_F(SchemaTest, RelationCascadesDeletes) {
+  RawExec(path_, "CREATE TABLE DeviceItems (ID INTEGER PRIMARY KEY AUTOINCREMENT, ItemID INTEGER NOT NULL)");
+  auto make = [&] {
+    auto rel = db_->CreateRelation("Rel1", "AlbumItems", "DeviceItems", dbRelationDeleteCascade);
+    auto f = rel->CreateField("ItemID");
+    f->SetForeignName("ItemID");
+    rel->Fields().Append(f);
+    return rel;
+  };
+  db_->Relations().Append(make());
+  EXPECT_EQ(StatusOf([&] { db_->Relations().Append(make()); }), Jet(3012));
+  EXPECT_EQ(db_->Relations("rel1")->ForeignTable(), "DeviceItems");
+
+  const int a = AddItem("a");
+  const int b = AddItem("b");
+  db_->Execute("INSERT INTO DeviceItems (ItemID) VALUES (" + std::to_string(a) + ")");
+  db_->Execute("INSERT INTO DeviceItems (ItemID) VALUES (" + std::to_string(b) + ")");
+  EXPECT_EQ(StatusOf([&] { db_->Execute("INSERT INTO DeviceItems (ItemID) VALUES (999)"); }), Jet(3201));
+  db_->Execute("DELETE * FROM AlbumItems WHERE ItemID = " + std::to_string(a));
+  EXPECT_EQ(RawScalar(path_, "SELECT group_concat(ItemID) FROM DeviceItems"), std::to_string(b));
+
+  // A foreign key written in the table's definition counts as the relation.
+  RawExec(path_, "CREATE TABLE Notes (NoteID INTEGER PRIMARY KEY, ItemID INTEGER REFERENCES AlbumItems (ItemID))");
+  auto declared = db_->CreateRelation("RelNotes", "AlbumItems", "Notes");
+  auto f = declared->CreateField("ItemID");
+  f->SetForeignName("ItemID");
+  declared->Fields().Append(f);
+  EXPECT_EQ(StatusOf([&] { db_->Relations().Append(declared); }), Jet(3012));
+}
+
+}  // namespace
+}  // namespace albumcore::store::dao::testing

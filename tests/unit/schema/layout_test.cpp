@@ -1,0 +1,254 @@
+// The built template against the catalogue's contract: tables, columns and
+// their order and types, collations, indexes, file header, content.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+
+#include "catalogue_fixture.h"
+
+namespace albumcore::store::schema::test {
+namespace {
+
+// Jet type of a column as the declared-type conventions of catalogue.sql give it.
+std::string JetKind(const ColumnInfo& c) {
+  if (c.autoIncrement) return "counter";
+  const std::string& t = c.declaredType;
+  if (t == "INTEGER") return "long";
+  if (t == "DOUBLE") return "double";
+  if (t == "DATETIME DOUBLE") return "date";
+  if (t.rfind("YESNO INTEGER", 0) == 0) return "yesno";
+  if (t == "LONGTEXT") return "memo";
+  if (t == "LONGBINARY BLOB") return "binary";
+  if (t.rfind("TEXT(", 0) == 0) return "text" + t.substr(4);
+  return "unknown " + t;
+}
+
+std::string Describe(const std::vector<ColumnInfo>& columns) {
+  std::string out;
+  for (const auto& c : columns) out += (out.empty() ? "" : ", ") + c.name + " " + JetKind(c);
+  return out;
+}
+
+// Column names and order follow the catalogue's table descriptions; the
+// copy from older catalogues depends on the order.
+const std::map<std::string, std::string> kTables = {
+    {"AlbumContents", "AlbumID long, ItemID long"},
+    {"AlbumItems",
+     "ItemID counter, ItemType long, ItemDataMoniker memo, ItemThumbMoniker memo, DateCreated date, DateModified date, "
+     "Name text(255), Filename text(255), Note memo, Size long, BigSize long, SoundMoniker memo, ReadOnly yesno, "
+     "Protected yesno, Hidden yesno, Playable yesno, Archived yesno, BackedUp yesno, Rating long, DataXML memo, "
+     "FileUniqueID text(255)"},
+    {"Albums", "AlbumID long, CustomSort binary, AlbumIcon memo, AlbumType long"},
+    {"AssignedFieldsDate", "ItemID long, FieldID long, FieldValue date"},
+    {"AssignedFieldsMemo", "ItemID long, FieldID long, FieldValue memo"},
+    {"AssignedFieldsNumber", "ItemID long, FieldID long, FieldValue long"},
+    {"AssignedFieldsOnOff", "ItemID long, FieldID long, FieldValue yesno"},
+    {"AssignedFieldsText", "ItemID long, FieldID long, FieldValue text(255)"},
+    {"AssignedFieldsYesNo", "ItemID long, FieldID long, FieldValue yesno"},
+    {"AssignedKeywords", "ItemID long, KeywordID long"},
+    {"AudioItem",
+     "ItemID long, AudioType long, FileSize long, Duration double, AudioStreamsNo long, Frequency long, "
+     "BitsPerSample long, Channels long, Tempo double, InfoFlags long, Title text(255), Album text(255), "
+     "Artist text(255), Composer text(255), Arranger text(255), TrackNo long, BPM long, YearOfRelease long, "
+     "Lyrics memo, LyricsBy text(255), Language text(255), Comments memo, Mood text(255), RecordLabel text(255), "
+     "ISRC text(255), MoreInfoURL memo, PointIn double, PointOut double, IsScene yesno, BitRate long, "
+     "MusicID text(255), Protected yesno, AlbumArtist text(255)"},
+    {"AudioStream",
+     "ItemID long, Name text(255), StreamNo long, Frequency long, BitsPerSample long, Channels long, "
+     "Compression long, CodecString text(255), Playtime double, StartOffset double, BitRate long, InfoFlags long, "
+     "Tempo double, Title text(255), Album text(255), Artist text(255), Composer text(255), Arranger text(255), "
+     "TrackNo long, BPM long, YearOfRelease long, Lyrics memo, LyricsBy text(255), Language text(255), "
+     "Comments memo, Mood text(255), RecordLabel text(255), ISRC text(255), MoreInfoURL memo"},
+    {"DVDProject", "ItemID long, ProjectType long, EstimatedSize double, NumMenues long, NumTitles long, Standard long"},
+    {"DeviceItems", "ID counter, ItemID long, AlbumID long, TranscodedPath memo, BackupPath memo, SyncDate date"},
+    {"Keywords", "KeywordID counter, KeywordName text(255)"},
+    {"MRUList", "ItemID long, LastUsed date"},
+    {"MRUSearchStrings", "SearchString text(255)"},
+    {"MRUSoundMonikers", "SoundMoniker memo"},
+    {"Misc", "Version long"},
+    {"Overlay", "ItemID long, AlphaFile memo"},
+    {"PhotoItem",
+     "ItemID long, cx long, cy long, BitDepth long, ColorSpace long, dpi long, Rotation long, Author text(255), "
+     "Place text(255), Event text(255), Genre text(255)"},
+    {"SearchResults", "ItemID long"},
+    {"SecretWordAssociations", "ID counter, SecretWordID long, RequestID memo, AlbumID long"},
+    {"SecretWords",
+     "SecretWordID counter, wordGUID text(255), Name text(255), Expiry text(255), TemplateID long, "
+     "SwPassword text(255)"},
+    {"SmartViews", "SmartViewID counter, Name text(255), RequestID memo, ReadOnly yesno, Hidden yesno, CategoryID long"},
+    {"SpecialAlbumProperties", "AlbumID long, CustomSort binary"},
+    {"SpecialAlbums", "AlbumID long, Type long"},
+    {"MSysQueries", "Name text(64), SQL memo"},
+    {"TqProduction", "ItemID long, Duration double"},
+    {"UPnPDeviceMapping", "ShareID long, DeviceID long"},
+    {"UPnPDevices",
+     "DeviceID counter, UDN text(255), MAC text(255), UserFriendlyTitleShort text(255), "
+     "UserFriendlyTitleLong text(255), ManufacturerURL memo"},
+    {"UPnPShares", "ShareID counter, RequestID memo, Restricted yesno, Internal yesno"},
+    {"UserFields", "FieldID counter, FieldType long, FieldName text(255), Description memo"},
+    {"VideoEffect", "ItemID long, UUID text(38), ImagePreviewA memo, ImagePreviewB memo, SubType long, RenderType long"},
+    {"VideoItem",
+     "ItemID long, VideoType long, FileSize long, Duration double, ScenesNo long, VideoStreamsNo long, "
+     "AudioStreamsNo long, IsScene yesno, PointIn double, PointOut double, Width long, Height long, "
+     "FrameRate double, HasAudio yesno, Author text(255), Place text(255), Event text(255), Protected yesno"},
+    {"VideoStream",
+     "ItemID long, Name text(255), StreamNo long, Width long, Height long, PixelFormat long, CodecGUID text(38), "
+     "FrameRate double, Interlaced yesno, InterlaceOption long, CodecString text(255), AspectRatio double"},
+    {"VisibleUserFields", "AlbumID long, FieldID long"},
+};
+
+TEST(CatalogueLayout, EveryTableHasTheContractColumnsInOrderWithTheirTypes) {
+  Db db(BuiltTemplate());
+  std::vector<std::string> expectedTables;
+  for (const auto& [table, columns] : kTables) expectedTables.push_back(table);
+  EXPECT_EQ(db.Tables(), expectedTables);
+  for (const auto& [table, columns] : kTables) EXPECT_EQ(Describe(db.Columns(table)), columns) << table;
+}
+
+TEST(CatalogueLayout, YesNoColumnsAreRequiredWithDefaultNoExceptFieldValues) {
+  Db db(BuiltTemplate());
+  for (const auto& table : db.Tables())
+    for (const auto& c : db.Columns(table)) {
+      if (JetKind(c) != "yesno") continue;
+      // A yes/no user field assigned without a value reads back empty.
+      const bool fieldValue = c.name == "FieldValue";
+      EXPECT_EQ(c.notNull, !fieldValue) << table << "." << c.name;
+      EXPECT_EQ(c.defaultValue, fieldValue ? "" : "0") << table << "." << c.name;
+    }
+}
+
+TEST(CatalogueLayout, OnlyNameColumnsCompareIgnoringCase) {
+  Db db(BuiltTemplate());
+  std::set<std::string> noCase, other;
+  for (const auto& table : db.Tables())
+    for (const auto& c : db.Columns(table)) {
+      if (c.collation == "JETNOCASE") noCase.insert(table + "." + c.name);
+      else if (c.collation != "BINARY") other.insert(table + "." + c.name + " " + c.collation);
+    }
+  EXPECT_EQ(noCase, (std::set<std::string>{"AlbumItems.Name", "Keywords.KeywordName", "UserFields.FieldName",
+                                            "SmartViews.Name", "SecretWords.Name", "UPnPDevices.MAC"}));
+  // Query names: ASCII case folding, usable without the engine layer.
+  EXPECT_EQ(other, std::set<std::string>{"MSysQueries.Name NOCASE"});
+}
+
+// True when an index of `table` (an INTEGER PRIMARY KEY counts) starts with `columns`.
+bool HasIndexStartingWith(Db& db, const std::string& table, const std::vector<std::string>& columns) {
+  if (columns.size() == 1)
+    for (const auto& c : db.Columns(table))
+      if (c.name == columns[0] && c.primaryKey && c.declaredType == "INTEGER") return true;
+  for (const auto& index : db.Column("SELECT name FROM pragma_index_list('" + table + "')")) {
+    const auto indexed = db.Column("SELECT name FROM pragma_index_info('" + index + "') ORDER BY seqno");
+    if (indexed.size() >= columns.size() && std::equal(columns.begin(), columns.end(), indexed.begin())) return true;
+  }
+  return false;
+}
+
+TEST(CatalogueLayout, IndexesServeTheLookupsOfTheStoredQueriesAndTheCode) {
+  Db db(BuiltTemplate());
+  const std::vector<std::pair<std::string, std::vector<std::string>>> lookups = {
+      {"AlbumItems", {"ItemDataMoniker"}},   {"AlbumItems", {"FileUniqueID"}},
+      {"AlbumItems", {"ItemType"}},          {"AlbumItems", {"Name"}},
+      {"AlbumContents", {"AlbumID", "ItemID"}}, {"AlbumContents", {"ItemID"}},
+      {"AssignedKeywords", {"ItemID", "KeywordID"}}, {"AssignedKeywords", {"KeywordID"}},
+      {"Keywords", {"KeywordName"}},         {"SpecialAlbums", {"Type"}},
+      {"SpecialAlbums", {"AlbumID"}},        {"DeviceItems", {"ItemID"}},
+      {"DeviceItems", {"AlbumID", "ItemID"}}, {"VisibleUserFields", {"AlbumID", "FieldID"}},
+      {"VisibleUserFields", {"FieldID"}},    {"MRUList", {"ItemID"}},
+      {"SearchResults", {"ItemID"}},         {"SecretWords", {"wordGUID"}},
+      {"SecretWordAssociations", {"SecretWordID"}}, {"AudioStream", {"ItemID"}},
+      {"VideoStream", {"ItemID"}},           {"UPnPDeviceMapping", {"ShareID"}},
+      {"UPnPDeviceMapping", {"DeviceID"}},   {"MSysQueries", {"Name"}},
+  };
+  for (const auto& [table, columns] : lookups)
+    EXPECT_TRUE(HasIndexStartingWith(db, table, columns)) << table << " (" << columns[0] << ", ...)";
+  for (const char* type : {"Text", "Number", "Date", "YesNo", "OnOff", "Memo"}) {
+    const std::string table = std::string("AssignedFields") + type;
+    EXPECT_TRUE(HasIndexStartingWith(db, table, {"ItemID", "FieldID"})) << table;
+    EXPECT_TRUE(HasIndexStartingWith(db, table, {"FieldID"})) << table;
+  }
+  // The oldest entry is the first row in table order; an index could make a
+  // scan return them sorted instead.
+  EXPECT_TRUE(db.Column("SELECT name FROM pragma_index_list('MRUSearchStrings')").empty());
+  EXPECT_TRUE(db.Column("SELECT name FROM pragma_index_list('MRUSoundMonikers')").empty());
+}
+
+TEST(CatalogueLayout, HeaderCarriesOurApplicationIdAndTheLayoutVersion) {
+  Db db(BuiltTemplate());
+  EXPECT_EQ(db.Int("PRAGMA application_id"), kCatalogueApplicationId);
+  EXPECT_EQ(db.Column("SELECT Version FROM Misc"), std::vector<std::string>{"9"});
+  EXPECT_EQ(db.Int("PRAGMA user_version"), 9);
+  EXPECT_EQ(db.Int("PRAGMA page_size"), 4096);
+  EXPECT_EQ(db.Column("PRAGMA journal_mode"), std::vector<std::string>{"delete"});  // left to the session
+  EXPECT_EQ(db.Column("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+}
+
+TEST(CatalogueLayout, TemplateHoldsNoCatalogueData) {
+  Db db(BuiltTemplate());
+  for (const auto& table : db.Tables()) {
+    const long long rows = db.Int("SELECT count(*) FROM " + table);
+    if (table == "Misc") EXPECT_EQ(rows, 1);
+    else if (table == "MSysQueries") EXPECT_EQ(rows, 70);
+    else if (table == "SpecialAlbumProperties")
+      EXPECT_EQ(db.Column("SELECT AlbumID FROM SpecialAlbumProperties ORDER BY AlbumID DESC"),
+                (std::vector<std::string>{"-1", "-2", "-3", "-4"}));
+    else EXPECT_EQ(rows, 0) << table;
+  }
+}
+
+std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(CatalogueLayout, BuildingTwiceGivesTheSameBytes) {
+  TempDir dir;
+  BuildCatalogue(CurrentLayout(), dir.path() / "again.db");
+  EXPECT_EQ(Bytes(dir.path() / "again.db"), Bytes(BuiltTemplate()));
+}
+
+TEST(OldLayoutV1, LacksTheLaterAdditionsAndKeepsTheLeadingColumns) {
+  Db current(BuiltTemplate());
+  Db old(BuiltV1());
+  std::vector<std::string> expected = current.Tables();
+  std::erase(expected, "DeviceItems");
+  std::erase(expected, "AssignedFieldsMemo");
+  EXPECT_EQ(old.Tables(), expected);
+
+  for (const auto& table : old.Tables()) {
+    const auto oldColumns = Describe(old.Columns(table));
+    std::string currentColumns = Describe(current.Columns(table));
+    if (table == "AlbumItems") {
+      EXPECT_NE(oldColumns.find("FileUniqueID text(50)"), std::string::npos);
+      currentColumns.replace(currentColumns.find("FileUniqueID text(255)"), 22, "FileUniqueID text(50)");
+    }
+    if (table == "AudioItem") EXPECT_EQ(oldColumns + ", AlbumArtist text(255)", currentColumns);
+    else if (table == "Albums") EXPECT_EQ(oldColumns + ", AlbumIcon memo, AlbumType long", currentColumns);
+    else EXPECT_EQ(oldColumns, currentColumns) << table;
+  }
+  EXPECT_EQ(old.Int("SELECT count(*) FROM Misc"), 0);
+  EXPECT_EQ(old.Int("PRAGMA user_version"), kVersionWithoutMiscRow);
+  EXPECT_EQ(old.Int("PRAGMA application_id"), kCatalogueApplicationId);
+
+  const auto currentQueries = current.Column("SELECT Name FROM MSysQueries ORDER BY Name");
+  std::vector<std::string> expectedQueries;
+  const std::set<std::string> later = {"GetDeviceItemRecord", "AddDeviceItem",       "RemoveDeviceItem",
+                                       "EnumItemUserFieldsMemo", "AssignUserFieldMemo", "RemoveUserFieldMemo",
+                                       "SetFieldValueMemo"};
+  for (const auto& name : currentQueries)
+    if (!later.contains(name)) expectedQueries.push_back(name);
+  EXPECT_EQ(old.Column("SELECT Name FROM MSysQueries ORDER BY Name"), expectedQueries);
+  // The queries both layouts have are the same text.
+  const auto texts = [](Db& db) {
+    std::map<std::string, std::string> byName;
+    for (const auto& row : db.Rows("SELECT Name, SQL FROM MSysQueries")) byName[row[0]] = row[1];
+    return byName;
+  };
+  const auto currentTexts = texts(current);
+  for (const auto& [name, sql] : texts(old)) EXPECT_EQ(sql, currentTexts.at(name)) << name;
+}
+
+}  // namespace
+}  // namespace albumcore::store::schema::test
