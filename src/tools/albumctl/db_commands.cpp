@@ -9,6 +9,7 @@
 
 #include "reg_commands.h"
 #include "row_printer.h"
+#include "store/catalogue/schema_upgrade.h"
 #include "store/dao/engine.h"
 #include "store/dao/querydef.h"
 #include "store/jetsql/connection.h"
@@ -171,6 +172,15 @@ void AddDbCommands(CLI::App& app) {
   repair->callback([args] {
     com::MakeObject<DBEngine>()->RepairDatabase(args->file);
     std::cout << "repaired " << args->file << "\n";
+  });
+
+  auto* upgrade = db->add_subcommand("upgrade", "bring a catalogue of an earlier layout up to date (safe to repeat)");
+  upgrade->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
+  upgrade->callback([args] {
+    auto file = OpenFile(args->file);
+    store::catalogue::ConnectTimeUpgrade(*file);
+    store::catalogue::OpenTimeUpgrade(*file);
+    std::cout << "upgraded " << args->file << " to the current layout\n";
   });
 
   auto* version = db->add_subcommand("version", "print the database version the catalogue records");

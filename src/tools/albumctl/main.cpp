@@ -7,7 +7,7 @@
 //   albumctl reg write 'SOFTWARE\Orvane\Crestkit9\Album' Count --dword 10
 //   albumctl db sql catalogue.db "SELECT Name FROM AlbumItems WHERE ItemType = 9" [--json]
 //   albumctl db query catalogue.db GetItemRecord -p item_id=12
-//   albumctl db check|repair|version catalogue.db
+//   albumctl db check|repair|upgrade|version catalogue.db
 //   albumctl db compact catalogue.db compacted.db
 //
 // Exit status: 0 success, 1 the server answered no (not found, not written),
