@@ -71,6 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (t.sql.find('\0') != std::string::npos) std::abort();
+  for (size_t i = 0; i < t.parameters.size(); ++i)
+    if (t.parameters[i].number != static_cast<int>(i) + 1) std::abort();
   if (!t.attachments.empty() || t.sql.empty()) return 0;
   sqlite3_exec(db, "SAVEPOINT fuzz", nullptr, nullptr, nullptr);
   sqlite3_stmt* stmt = nullptr;

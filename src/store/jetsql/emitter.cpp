@@ -1212,13 +1212,59 @@ class Emitter {
 
 }  // namespace
 
+// Rewrites ?N placeholders of emitted SQL (outside its quoted literals and
+// names) to ?renumber[N].
+std::string RenumberParameters(const std::string& sql, const std::vector<int>& renumber) {
+  std::string out;
+  out.reserve(sql.size());
+  size_t i = 0;
+  while (i < sql.size()) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"') {
+      size_t j = i + 1;
+      while (j < sql.size()) {
+        if (sql[j] == c) {
+          if (j + 1 < sql.size() && sql[j + 1] == c) {
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        ++j;
+      }
+      out.append(sql, i, j + 1 - i);
+      i = j + 1;
+    } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+      size_t j = i + 1;
+      size_t n = 0;
+      while (j < sql.size() && std::isdigit(static_cast<unsigned char>(sql[j]))) n = n * 10 + static_cast<size_t>(sql[j++] - '0');
+      out += '?';
+      out += std::to_string(n < renumber.size() ? renumber[n] : static_cast<int>(n));
+      i = j;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
+}
+
 Translation EmitStatement(const Statement& statement, SchemaCatalog& catalog) {
   Translation out;
   Emitter emitter(catalog, out);
   emitter.Run(statement);
-  // FROM is emitted before the select list; list parameters as written.
+  // FROM is emitted before the select list: list the parameters as written
+  // and number them in that order, so that parameters[i] is ?(i + 1).
   std::stable_sort(out.parameters.begin(), out.parameters.end(),
                    [](const QueryParameter& a, const QueryParameter& b) { return a.position < b.position; });
+  std::vector<int> renumber(out.parameters.size() + 1, 0);
+  bool identity = true;
+  for (size_t i = 0; i < out.parameters.size(); ++i) {
+    renumber[static_cast<size_t>(out.parameters[i].number)] = static_cast<int>(i) + 1;
+    identity = identity && out.parameters[i].number == static_cast<int>(i) + 1;
+    out.parameters[i].number = static_cast<int>(i) + 1;
+  }
+  if (!identity) out.sql = RenumberParameters(out.sql, renumber);
   return out;
 }
 

@@ -5,7 +5,7 @@
 // ConfigureConnection() (connection.h). The result tells the caller what it
 // needs to run the statement:
 //
-//   - sql: SQLite text; each parameter appears as ?N with N its `number`.
+//   - sql: SQLite text; parameters[i] appears as ?(i + 1) (its `number`).
 //     Empty when nothing needs to run (ALTER COLUMN widening a text column,
 //     which SQLite's declared types do not limit).
 //   - parameters: Jet parameter names in order of first appearance (names
@@ -18,7 +18,7 @@
 //     computed dates and yes/no values can be typed as the schema types them.
 //
 // Translations are cached by statement text per schema version; statements
-// naming external files are translated anew each time.
+// naming external files and schema statements are translated anew each time.
 #pragma once
 
 #include <cstdint>

@@ -185,6 +185,17 @@ TEST_F(RowsTest, ParametersBoundByName) {
   EXPECT_EQ(db.Query("SELECT Name FROM AlbumItems WHERE ItemID = [item_id] OR ItemID = [Item ID.x] ORDER BY ItemID",
                      {{"item_id", int64_t{2}}, {"Item ID.x", int64_t{3}}}),
             (Rows{{"beach"}, {"Holidays"}}));
+  // Listed and numbered as written, although FROM is emitted first.
+  auto ordered = db.Translate("SELECT [z] & '?1' FROM AlbumItems INNER JOIN PhotoItem ON AlbumItems.ItemID = "
+                              "PhotoItem.ItemID AND PhotoItem.Rotation = [b] WHERE Name <> \"?2\"");
+  ASSERT_EQ(ordered->parameters.size(), 2u);
+  EXPECT_EQ(ordered->parameters[0].name, "z");
+  EXPECT_EQ(ordered->parameters[0].number, 1);
+  EXPECT_EQ(ordered->parameters[1].number, 2);
+  EXPECT_EQ(db.Query("SELECT [z] & '?1' FROM AlbumItems INNER JOIN PhotoItem ON AlbumItems.ItemID = PhotoItem.ItemID "
+                     "AND PhotoItem.Rotation = [b] WHERE Name <> \"?2\"",
+                     {{"z", std::string("x")}, {"b", int64_t{90}}}),
+            (Rows{{"x?1"}}));
   // An unknown table qualifier makes a parameter too.
   EXPECT_EQ(db.Translate("SELECT ItemID FROM AlbumItems WHERE Foo.Bar = 1")->parameters.at(0).name, "Foo.Bar");
   EXPECT_EQ(StatusOf([&] { db.Query("SELECT * FROM AlbumItems WHERE ItemID = [item_id]"); }), com::JetError(3061));
