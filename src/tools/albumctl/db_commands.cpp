@@ -50,11 +50,11 @@ bool ReturnsRows(std::string_view jet) {
 }
 
 // "name=value": a whole number becomes VT_I4, anything else text.
-std::pair<std::string, com::Variant> ParseParam(const std::string& spec) {
-  const size_t eq = spec.find('=');
-  if (eq == std::string::npos || eq == 0) throw CLI::ValidationError("--param wants name=value, got " + spec);
-  std::string name = spec.substr(0, eq);
-  std::string text = spec.substr(eq + 1);
+std::pair<std::string, com::Variant> ParseParam(const std::string& assignment) {
+  const size_t eq = assignment.find('=');
+  if (eq == std::string::npos || eq == 0) throw CLI::ValidationError("--param wants name=value, got " + assignment);
+  std::string name = assignment.substr(0, eq);
+  std::string text = assignment.substr(eq + 1);
   char* end = nullptr;
   errno = 0;
   long long n = std::strtoll(text.c_str(), &end, 10);
@@ -86,8 +86,8 @@ void RunStatement(const DbArgs& args) {
 void RunStoredQuery(const DbArgs& args) {
   auto db = OpenFile(args.file);
   auto query = db->QueryDefs(args.query);
-  for (const auto& spec : args.params) {
-    auto [name, value] = ParseParam(spec);
+  for (const auto& assignment : args.params) {
+    auto [name, value] = ParseParam(assignment);
     query->Parameters(name).SetValue(value);
   }
   if (ReturnsRows(query->SQL())) {
