@@ -26,6 +26,18 @@ dbus-run-session -- bash -euo pipefail -c '
   step "$BIN/tools/albumctl/albumctl" reg read  "SOFTWARE\Orvane\Crestkit9\Album" Missing || true
   step busctl --address="$DBUS_SESSION_BUS_ADDRESS" tree com.orvane.AlbumCore9
   step busctl --address="$DBUS_SESSION_BUS_ADDRESS" introspect com.orvane.AlbumCore9 /com/orvane/AlbumCore9/LibFactory
-  printf "\nThe registry file now holds:\n"; cat "$ALBUMCORE_REGISTRY" | head -20
+  printf "\nThe registry file now holds:\n"; head -12 "$ALBUMCORE_REGISTRY"
+
+  # The catalogue store, offline: a new library from the template the
+  # registry points to, then Jet SQL against it.
+  ctl="$BIN/tools/albumctl/albumctl"
+  templates=$("$ctl" reg read "SOFTWARE\Orvane\Crestkit9\Album" DBLocation)
+  library="$(dirname "$ALBUMCORE_REGISTRY")/library.db"
+  cp "$templates/CatalogueTemplate.db" "$library"
+  step "$ctl" db version "$library"
+  step "$ctl" db sql "$library" "INSERT INTO AlbumItems ( ItemType, Name, ItemDataMoniker, DateCreated ) SELECT 0, \"Beach \" & chr(34) & \"day\" & chr(34), \"file::/home/ana/beach.jpg\", #7/14/2024 18:30:00#"
+  step "$ctl" db sql "$library" "SELECT ItemID, Name, DatePart(\"yyyy\", DateCreated) AS Y, Hidden FROM AlbumItems WHERE Name LIKE \"BEACH*\""
+  step "$ctl" db query "$library" EnumerateChildAlbums -p album_id=1
+  step "$ctl" db check "$library"
 ' demo "$BIN"
 rm -rf "$demo"

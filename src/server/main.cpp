@@ -40,9 +40,20 @@ std::string ExecutablePath() {
   return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("orvmediadb9");
 }
 
+constexpr const char* kTemplateName = "CatalogueTemplate.db";
+
+// The installed template catalogue, or the build tree's when the server runs
+// from there without being installed.
+std::string TemplateDirectory() {
+  for (const char* dir : {ALBUMCORE_DATA_DIR, ALBUMCORE_BUILD_DATA_DIR}) {
+    if (std::filesystem::exists(std::filesystem::path(dir) / kTemplateName)) return dir;
+  }
+  return ALBUMCORE_DATA_DIR;
+}
+
 int Register(ac::registry::RegistryStore& registry) {
-  const std::string templateDir = ALBUMCORE_DATA_DIR;
-  const auto status = ac::config::WriteRegistrationDefaults(registry, templateDir, "CatalogueTemplate.db");
+  const std::string templateDir = TemplateDirectory();
+  const auto status = ac::config::WriteRegistrationDefaults(registry, templateDir, kTemplateName);
   if (status != ac::registry::RegStatus::Ok) {
     std::fprintf(stderr, "orvmediadb9: cannot write the registry defaults to %s: %s\n", registry.path().c_str(),
                  registry.lastError().c_str());
