@@ -37,9 +37,9 @@ std::string PrimaryKeyOrder(const jetsql::TableInfo& table) {
 }  // namespace
 
 ComPtr<QueryDef> QueryDefCollection::Item(std::string_view name) const {
-  auto text = ReadStoredQuery(session_->db(), name);
-  if (!text) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
-  return com::MakeObject<QueryDef>(session_, std::string(name), std::move(*text));
+  auto query = session_->FindStoredQuery(name);
+  if (!query) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
+  return com::MakeObject<QueryDef>(session_, std::string(name), std::move(query));
 }
 
 int QueryDefCollection::Count() const { return static_cast<int>(Names().size()); }
@@ -63,21 +63,21 @@ ComPtr<Recordset> Database::OpenRecordset(std::string_view source, int type) {
   if (type == dbOpenTable) {
     auto table = name ? session_->catalog().FindTable(*name) : nullptr;
     if (!table) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + std::string(text) + "'.");
+    const std::string sql = "SELECT * FROM " + QuoteName(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
     RecordsetSource s;
-    s.sql = "SELECT * FROM " + QuoteName(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
-    s.jet = std::string(text);
+    s.sql = sql;
+    s.jet = text;
     return Recordset::Open(session_, std::move(s), type);
   }
-  std::string jet(text);
   if (name) {
     if (session_->catalog().FindTable(*name)) {
-      jet = "SELECT * FROM [" + std::string(*name) + "]";
-    } else if (auto stored = ReadStoredQuery(session_->db(), *name)) {
-      jet = std::move(*stored);
+      const std::string jet = "SELECT * FROM [" + std::string(*name) + "]";
+      return OpenRows(session_, *session_->Translate(jet), {}, type, jet);
     }
+    if (auto stored = session_->FindStoredQuery(*name))
+      return OpenRows(session_, *session_->Translate(*stored), {}, type, stored->text);
   }
-  auto t = session_->Translate(jet);
-  return OpenRows(session_, *t, {}, type, jet);
+  return OpenRows(session_, *session_->Translate(text), {}, type, text);
 }
 
 ComPtr<QueryDef> Database::CreateQueryDef(std::string_view name, std::string_view jet) {

@@ -2,8 +2,9 @@
 //
 // Execute runs Jet SQL that changes data or schema; OpenRecordset opens a
 // table (type table, in primary-key order), a stored query or Jet SQL text;
-// QueryDefs reads stored queries by name on every call, so a query just
-// created or changed is seen at once. Without BeginTrans every statement
+// QueryDefs looks stored queries up by name on every call (through a cache
+// that any change to the file, by this connection or another, empties), so
+// a query just created or changed is seen at once. Without BeginTrans every statement
 // and every recordset Update commits by itself.
 #pragma once
 

@@ -32,6 +32,7 @@ int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vec
                                                              : jetsql::FailingOperation::Other);
   const int64_t changed = t.changesSchema() ? 0 : sqlite3_changes64(session.db());
   s.Release();  // before the files are detached
+  if (t.changesSchema()) session.ForgetStatements();
   return changed;
 }
 
@@ -43,7 +44,7 @@ com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const j
   source.sql = t.sql;
   source.parameters = std::move(values);
   source.attachments = t.attachments;
-  source.jet = std::string(jet);
+  source.jet = jet;
   return Recordset::Open(session, std::move(source), type);
 }
 

@@ -24,9 +24,12 @@ void Parameter::SetValue(const com::Variant& value) const {
 QueryDef::QueryDef(std::shared_ptr<Session> session, std::string name, std::string jet)
     : session_(std::move(session)), name_(std::move(name)), jet_(std::move(jet)) {}
 
+QueryDef::QueryDef(std::shared_ptr<Session> session, std::string name, std::shared_ptr<StoredQuery> stored)
+    : session_(std::move(session)), name_(std::move(name)), jet_(stored->text), stored_(std::move(stored)) {}
+
 const jetsql::Translation& QueryDef::Translation() {
   if (!translation_) {
-    translation_ = session_->Translate(jet_);
+    translation_ = stored_ ? session_->Translate(*stored_) : session_->Translate(jet_);
     values_.assign(translation_->parameters.size(), std::nullopt);
   }
   return *translation_;
@@ -36,6 +39,7 @@ void QueryDef::SetSQL(std::string_view jet) {
   UpdateStoredQuery(session_->db(), name_, jet);
   session_->ForgetTranslations();
   jet_ = std::string(jet);
+  stored_.reset();
   translation_.reset();
   values_.clear();
 }

@@ -35,6 +35,9 @@ class QueryDef final : public com::ComObject {
   static constexpr std::string_view kInterfaceName = "QueryDef";
 
   QueryDef(std::shared_ptr<Session> session, std::string name, std::string jet);
+  // A query as the session's cache of stored queries holds it; its
+  // translation is shared with every other QueryDef of that entry.
+  QueryDef(std::shared_ptr<Session> session, std::string name, std::shared_ptr<StoredQuery> stored);
 
   const std::string& Name() const { return name_; }
   const std::string& SQL() const { return jet_; }
@@ -58,6 +61,7 @@ class QueryDef final : public com::ComObject {
   std::shared_ptr<Session> session_;
   std::string name_;
   std::string jet_;
+  std::shared_ptr<StoredQuery> stored_;  // null: jet_ is not (or no longer) the cached entry's text
   std::shared_ptr<const jetsql::Translation> translation_;
   std::vector<std::optional<com::Variant>> values_;
   int64_t recordsAffected_ = 0;

@@ -17,9 +17,9 @@ using jetsql::JetType;
 
 // ---- Field and FieldCollection --------------------------------------------
 
-const std::string& Field::Name() const { return rs_->columns_.at(static_cast<size_t>(index_)).name; }
-JetType Field::Type() const { return rs_->columns_.at(static_cast<size_t>(index_)).type; }
-int64_t Field::Size() const { return rs_->columns_.at(static_cast<size_t>(index_)).size; }
+const std::string& Field::Name() const { return rs_->shape_->columns.at(static_cast<size_t>(index_)).name; }
+JetType Field::Type() const { return rs_->shape_->columns.at(static_cast<size_t>(index_)).type; }
+int64_t Field::Size() const { return rs_->shape_->columns.at(static_cast<size_t>(index_)).size; }
 Variant Field::Value() const { return rs_->GetValue(index_); }
 void Field::SetValue(const Variant& value) const { rs_->SetValue(index_, value); }
 
@@ -29,7 +29,17 @@ Field FieldCollection::Item(int index) const { return rs_->Fields(index); }
 
 // ---- Opening ----------------------------------------------------------------
 
-Recordset::Recordset(std::shared_ptr<Session> session, int type) : session_(std::move(session)), type_(type) {}
+namespace {
+
+const std::shared_ptr<const ResultShape>& NoShape() {
+  static const auto none = std::make_shared<const ResultShape>();
+  return none;
+}
+
+}  // namespace
+
+Recordset::Recordset(std::shared_ptr<Session> session, int type)
+    : session_(std::move(session)), type_(type), shape_(NoShape()) {}
 
 ComPtr<Recordset> Recordset::Open(std::shared_ptr<Session> session, RecordsetSource source, int type) {
   if (type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot && type != dbOpenForwardOnly)
@@ -40,25 +50,34 @@ ComPtr<Recordset> Recordset::Open(std::shared_ptr<Session> session, RecordsetSou
   return rs;
 }
 
+std::shared_ptr<const ResultShape> Recordset::ShapeOf(Statement& stmt, bool rowidFirst) {
+  const auto& known = stmt.shape();
+  if (!known || known->first != (rowidFirst ? 1 : 0) || !known->Current(stmt.get()))
+    stmt.set_shape(ResultShape::Of(stmt.get(), rowidFirst, session_->catalog()));
+  return stmt.shape();
+}
+
 void Recordset::Prepare(RecordsetSource& source) {
   if (!source.attachments.empty()) attached_ = std::make_unique<AttachedFiles>(*session_, source.attachments);
   StatementCache& cache = session_->statements();
-  const bool wantUpdatable = !source.readOnly && attached_ == nullptr &&
-                             (type_ == dbOpenTable || type_ == dbOpenDynaset) && MayBeUpdatable(source.sql);
+  const bool wantUpdatable =
+      !source.readOnly && attached_ == nullptr && (type_ == dbOpenTable || type_ == dbOpenDynaset);
   if (wantUpdatable) {
-    if (auto with = WithRowid(source.sql)) {
+    if (const std::string* with = session_->updatableForms().Of(source.sql)) {
       Statement candidate = cache.TryAcquire(*with);
       if (candidate) {
-        const std::string base = SingleBaseTable(candidate.get());
-        if (!base.empty()) {
+        auto shape = ShapeOf(candidate, true);
+        if (shape->oneTable) {
           stmt_ = std::move(candidate);
-          baseTable_ = base;
-          first_ = 1;
+          shape_ = std::move(shape);
         }
       }
     }
   }
-  if (!stmt_) stmt_ = cache.Acquire(source.sql, attached_ == nullptr);
+  if (!stmt_) {
+    stmt_ = cache.Acquire(source.sql, attached_ == nullptr);
+    shape_ = ShapeOf(stmt_, false);
+  }
 
   parameters_ = std::move(source.parameters);
   const int expected = sqlite3_bind_parameter_count(stmt_.get());
@@ -66,28 +85,6 @@ void Recordset::Prepare(RecordsetSource& source) {
     ThrowJet(jeterr::kTooFewParameters,
              "Too few parameters. Expected " + std::to_string(expected - static_cast<int>(parameters_.size())) + ".");
   for (int i = 0; i < expected; ++i) BindVariant(stmt_.get(), i + 1, parameters_[static_cast<size_t>(i)]);
-
-  std::shared_ptr<const jetsql::TableInfo> table;
-  if (!baseTable_.empty()) table = session_->catalog().FindTable(baseTable_);
-  if (!table) baseTable_.clear();
-  const int n = sqlite3_column_count(stmt_.get());
-  for (int i = first_; i < n; ++i) {
-    Column c;
-    const char* name = sqlite3_column_name(stmt_.get(), i);
-    c.name = name != nullptr ? name : "";
-    const char* declared = sqlite3_column_decltype(stmt_.get(), i);
-    c.type = jetsql::JetTypeFromDeclared(declared != nullptr ? declared : "", false, &c.size);
-    if (declared == nullptr) c.type = JetType::Unknown;
-    if (table) {
-      const char* origin = sqlite3_column_origin_name(stmt_.get(), i);
-      if (const jetsql::ColumnInfo* info = origin != nullptr ? table->FindColumn(origin) : nullptr) {
-        c.origin = info->name;
-        c.counter = info->type == JetType::Counter;
-        c.size = info->size;
-      }
-    }
-    columns_.push_back(std::move(c));
-  }
 }
 
 Recordset::~Recordset() {
@@ -287,9 +284,9 @@ void Recordset::FindNext(std::string_view criteria) {
 
 void Recordset::Find(std::string_view criteria, int64_t from) {
   EnsureStarted();
-  if (baseTable_.empty())
+  if (shape_->baseTable.empty())
     ThrowJet(jeterr::kNotSupported, "Operation is not supported for this type of object.");
-  const std::string jet = "SELECT * FROM [" + baseTable_ + "] WHERE " + std::string(criteria);
+  const std::string jet = "SELECT * FROM [" + shape_->baseTable + "] WHERE " + std::string(criteria);
   auto translation = session_->Translate(jet);
   if (!translation->parameters.empty())
     ThrowJet(jeterr::kTooFewParameters,
@@ -322,10 +319,10 @@ void Recordset::Find(std::string_view criteria, int64_t from) {
 // ---- Fields -------------------------------------------------------------------
 
 int Recordset::FindField(std::string_view name) const {
-  for (size_t i = 0; i < columns_.size(); ++i)
-    if (columns_[i].name == name) return static_cast<int>(i);
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    const std::string& c = columns_[i].name;
+  for (size_t i = 0; i < shape_->columns.size(); ++i)
+    if (shape_->columns[i].name == name) return static_cast<int>(i);
+  for (size_t i = 0; i < shape_->columns.size(); ++i) {
+    const std::string& c = shape_->columns[i].name;
     if (c.size() == name.size()) {
       bool same = true;
       for (size_t k = 0; k < c.size() && same; ++k)
@@ -333,8 +330,8 @@ int Recordset::FindField(std::string_view name) const {
       if (same) return static_cast<int>(i);
     }
   }
-  for (size_t i = 0; i < columns_.size(); ++i)
-    if (jetsql::SameName(columns_[i].name, name)) return static_cast<int>(i);
+  for (size_t i = 0; i < shape_->columns.size(); ++i)
+    if (jetsql::SameName(shape_->columns[i].name, name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -356,14 +353,14 @@ Variant Recordset::GetValue(int index) {
   const auto i = static_cast<size_t>(index);
   // The common case: reading the row the statement is on.
   if (stmt_ && stmtPos_ == pos_ && editMode_ == dbEditNone && !shown_ && !deleted_ && !ghost_ && started_ && !eof_ &&
-      !bof_ && i < columns_.size())
-    return ReadColumn(stmt_.get(), index + first_, columns_[i].type);
+      !bof_ && i < shape_->columns.size())
+    return ReadColumn(stmt_.get(), index + shape_->first, shape_->columns[i].type);
   CheckOpen();
-  if (i >= columns_.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
+  if (i >= shape_->columns.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
   if (editMode_ != dbEditNone) {
     if (buffer_[i]) return *buffer_[i];
     if (editMode_ == dbEditAdd) {
-      if (columns_[i].counter) {
+      if (shape_->columns[i].counter) {
         buffer_[i] = NextCounterValue();
         return *buffer_[i];
       }
@@ -376,23 +373,23 @@ Variant Recordset::GetValue(int index) {
     return shownValues_[i];
   }
   if (!Seek(pos_)) ThrowJet(daoerr::kNoCurrentRecord, "No current record.");
-  return ReadColumn(stmt_.get(), index + first_, columns_[i].type);
+  return ReadColumn(stmt_.get(), index + shape_->first, shape_->columns[i].type);
 }
 
 // ---- Edits --------------------------------------------------------------------
 
 void Recordset::RequireUpdatable() const {
   CheckOpen();
-  if (baseTable_.empty()) ThrowJet(jeterr::kReadOnly, "Database or object is read-only.");
+  if (shape_->baseTable.empty()) ThrowJet(jeterr::kReadOnly, "Database or object is read-only.");
 }
 
 void Recordset::SetValue(int index, const Variant& value) {
   RequireUpdatable();
   const auto i = static_cast<size_t>(index);
-  if (i >= columns_.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
+  if (i >= shape_->columns.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
   if (editMode_ == dbEditNone)
     ThrowJet(daoerr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
-  const Column& c = columns_[i];
+  const Column& c = shape_->columns[i];
   if (c.origin.empty()) ThrowJet(jeterr::kReadOnly, "Field '" + c.name + "' cannot be updated.");
   buffer_[i] = CoerceToColumn(value, c.type, c.size, c.name);
 }
@@ -400,14 +397,14 @@ void Recordset::SetValue(int index, const Variant& value) {
 void Recordset::AddNew() {
   RequireUpdatable();
   editMode_ = dbEditAdd;
-  buffer_.assign(columns_.size(), std::nullopt);
+  buffer_.assign(shape_->columns.size(), std::nullopt);
 }
 
 void Recordset::Edit() {
   RequireUpdatable();
   editRowid_ = CurrentRowid();
   editMode_ = dbEditInProgress;
-  buffer_.assign(columns_.size(), std::nullopt);
+  buffer_.assign(shape_->columns.size(), std::nullopt);
 }
 
 void Recordset::CancelUpdate() {
@@ -421,8 +418,8 @@ void Recordset::CancelUpdate() {
 Variant Recordset::NextCounterValue() {
   Statement s = session_->statements().Acquire(
       "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-      "coalesce((SELECT max(rowid) FROM " + QuoteName(baseTable_) + "), 0)) + 1");
-  sqlite3_bind_text(s.get(), 1, baseTable_.c_str(), -1, SQLITE_TRANSIENT);
+      "coalesce((SELECT max(rowid) FROM " + QuoteName(shape_->baseTable) + "), 0)) + 1");
+  sqlite3_bind_text(s.get(), 1, shape_->baseTable.c_str(), -1, SQLITE_TRANSIENT);
   const int rc = sqlite3_step(s.get());
   if (rc != SQLITE_ROW) ThrowEngineError(db(), rc);
   return ReadColumn(s.get(), 0, JetType::Long);
@@ -432,8 +429,8 @@ void Recordset::Update() {
   RequireUpdatable();
   if (editMode_ == dbEditNone)
     ThrowJet(daoerr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
-  std::string mask(columns_.size(), '0');
-  for (size_t i = 0; i < columns_.size(); ++i)
+  std::string mask(shape_->columns.size(), '0');
+  for (size_t i = 0; i < shape_->columns.size(); ++i)
     if (buffer_[i]) mask[i] = '1';
 
   if (editMode_ == dbEditAdd) {
@@ -441,19 +438,19 @@ void Recordset::Update() {
     if (it == insertSql_.end()) {
       std::string names, values;
       int n = 0;
-      for (size_t i = 0; i < columns_.size(); ++i) {
+      for (size_t i = 0; i < shape_->columns.size(); ++i) {
         if (!buffer_[i]) continue;
-        names += (n ? ", " : "") + QuoteName(columns_[i].origin);
+        names += (n ? ", " : "") + QuoteName(shape_->columns[i].origin);
         values += (n ? ", ?" : "?") + std::to_string(n + 1);
         ++n;
       }
-      std::string sql = "INSERT INTO " + QuoteName(baseTable_) +
+      std::string sql = "INSERT INTO " + QuoteName(shape_->baseTable) +
                         (n ? " (" + names + ") VALUES (" + values + ")" : std::string(" DEFAULT VALUES"));
       it = insertSql_.emplace(mask, std::move(sql)).first;
     }
     Statement s = session_->statements().Acquire(it->second);
     int n = 0;
-    for (size_t i = 0; i < columns_.size(); ++i)
+    for (size_t i = 0; i < shape_->columns.size(); ++i)
       if (buffer_[i]) BindVariant(s.get(), ++n, *buffer_[i]);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) ThrowEngineError(db(), rc);
@@ -466,17 +463,17 @@ void Recordset::Update() {
   }
 
   if (mask.find('1') != std::string::npos) {
-    std::string sql = "UPDATE " + QuoteName(baseTable_) + " SET ";
+    std::string sql = "UPDATE " + QuoteName(shape_->baseTable) + " SET ";
     int n = 0;
-    for (size_t i = 0; i < columns_.size(); ++i) {
+    for (size_t i = 0; i < shape_->columns.size(); ++i) {
       if (!buffer_[i]) continue;
-      sql += (n ? ", " : "") + QuoteName(columns_[i].origin) + " = ?" + std::to_string(n + 1);
+      sql += (n ? ", " : "") + QuoteName(shape_->columns[i].origin) + " = ?" + std::to_string(n + 1);
       ++n;
     }
     sql += " WHERE rowid = ?" + std::to_string(n + 1);
     Statement s = session_->statements().Acquire(sql);
     n = 0;
-    for (size_t i = 0; i < columns_.size(); ++i)
+    for (size_t i = 0; i < shape_->columns.size(); ++i)
       if (buffer_[i]) BindVariant(s.get(), ++n, *buffer_[i]);
     sqlite3_bind_int64(s.get(), n + 1, editRowid_);
     const int rc = sqlite3_step(s.get());
@@ -493,7 +490,7 @@ void Recordset::Delete() {
   if (editMode_ != dbEditNone) editMode_ = dbEditNone;
   const int64_t rowid = CurrentRowid();
   {
-    Statement s = session_->statements().Acquire("DELETE FROM " + QuoteName(baseTable_) + " WHERE rowid = ?1");
+    Statement s = session_->statements().Acquire("DELETE FROM " + QuoteName(shape_->baseTable) + " WHERE rowid = ?1");
     sqlite3_bind_int64(s.get(), 1, rowid);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) ThrowEngineError(db(), rc, jetsql::FailingOperation::Delete);
@@ -522,8 +519,8 @@ void Recordset::ShowRow(int64_t rowid, bool detached) {
 void Recordset::LoadShown() {
   if (shownLoaded_) return;
   std::string sql = "SELECT ";
-  for (size_t i = 0; i < columns_.size(); ++i) sql += (i ? ", " : "") + QuoteName(columns_[i].origin);
-  sql += " FROM " + QuoteName(baseTable_) + " WHERE rowid = ?1";
+  for (size_t i = 0; i < shape_->columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(shape_->columns[i].origin);
+  sql += " FROM " + QuoteName(shape_->baseTable) + " WHERE rowid = ?1";
   Statement s = session_->statements().Acquire(sql);
   sqlite3_bind_int64(s.get(), 1, shownRowid_);
   const int rc = sqlite3_step(s.get());
@@ -533,8 +530,8 @@ void Recordset::LoadShown() {
   }
   if (rc != SQLITE_ROW) ThrowEngineError(db(), rc);
   shownValues_.clear();
-  for (size_t i = 0; i < columns_.size(); ++i)
-    shownValues_.push_back(ReadColumn(s.get(), static_cast<int>(i), columns_[i].type));
+  for (size_t i = 0; i < shape_->columns.size(); ++i)
+    shownValues_.push_back(ReadColumn(s.get(), static_cast<int>(i), shape_->columns[i].type));
   shownLoaded_ = true;
 }
 

@@ -25,6 +25,7 @@
 
 #include "com/unknown.h"
 #include "com/variant.h"
+#include "store/dao/result_shape.h"
 #include "store/dao/session.h"
 #include "store/dao/statement_cache.h"
 #include "store/jetsql/schema.h"
@@ -44,13 +45,14 @@ enum EditMode : int {
   dbEditAdd = 2,
 };
 
-// What a recordset runs: SQLite text with ?1..?n and their values.
+// What a recordset runs: SQLite text with ?1..?n and their values. The
+// texts are read while the recordset opens only.
 struct RecordsetSource {
-  std::string sql;
+  std::string_view sql;
   std::vector<com::Variant> parameters;
   std::vector<jetsql::Attachment> attachments;
   bool readOnly = false;
-  std::string jet;  // the Jet text it came from, for messages
+  std::string_view jet;  // the Jet text it came from, for messages
 };
 
 class Recordset;
@@ -91,7 +93,7 @@ class Recordset final : public com::ComObject, private SessionClient {
   ~Recordset() override;
 
   int Type() const { return type_; }
-  bool Updatable() const { return !baseTable_.empty(); }
+  bool Updatable() const { return !shape_->baseTable.empty(); }
 
   bool IsEOF();
   bool IsBOF();
@@ -124,23 +126,19 @@ class Recordset final : public com::ComObject, private SessionClient {
   void Close();
 
   // Field access by column index (0-based, as Fields(int)).
-  int FieldCount() const { return static_cast<int>(columns_.size()); }
+  int FieldCount() const { return static_cast<int>(shape_->columns.size()); }
   int FindField(std::string_view name) const;  // -1 when unknown
   com::Variant GetValue(int index);
   void SetValue(int index, const com::Variant& value);
 
  private:
   friend class Field;
-  struct Column {
-    std::string name;
-    jetsql::JetType type = jetsql::JetType::Unknown;
-    int64_t size = 0;
-    std::string origin;  // column of the base table; empty for read-only recordsets
-    bool counter = false;
-  };
+  using Column = ResultShape::Column;
 
   Recordset(std::shared_ptr<Session> session, int type);
   void Prepare(RecordsetSource& source);
+  // The statement's shape, worked out when it has none yet or a stale one.
+  std::shared_ptr<const ResultShape> ShapeOf(Statement& stmt, bool rowidFirst);
   void OnSessionClosing() noexcept override;
   void Detach() noexcept;
   sqlite3* db() const;
@@ -167,9 +165,9 @@ class Recordset final : public com::ComObject, private SessionClient {
   std::unique_ptr<AttachedFiles> attached_;
   Statement stmt_;
   std::vector<com::Variant> parameters_;
-  int first_ = 0;  // 1 when column 0 is the rowid
-  std::vector<Column> columns_;
-  std::string baseTable_;  // empty: read-only
+  // Columns, base table (empty: read-only), rowid column; shared with the
+  // statement cache.
+  std::shared_ptr<const ResultShape> shape_;
 
   bool started_ = false;
   int64_t pos_ = 0;       // current row, counted in the query's result as it is now

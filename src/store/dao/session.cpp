@@ -50,7 +50,8 @@ Session::Session(std::string path, sqlite3* db)
       db_(db),
       statements_(std::make_unique<StatementCache>(db)),
       catalog_(std::make_unique<jetsql::SqliteSchemaCatalog>(db, kStoredQueryTable)),
-      translator_(std::make_unique<jetsql::Translator>(*catalog_)) {}
+      translator_(std::make_unique<jetsql::Translator>(*catalog_)),
+      probe_(std::make_unique<ChangeProbe>(db)) {}
 
 Session::~Session() { Close(); }
 
@@ -74,7 +75,42 @@ std::shared_ptr<const jetsql::Translation> Session::Translate(std::string_view j
   return translator_->Translate(jet);
 }
 
-void Session::ForgetTranslations() { translator_->ClearCache(); }
+void Session::ForgetTranslations() {
+  translator_->ClearCache();
+  storedQueries_.Clear();
+}
+
+std::shared_ptr<StoredQuery> Session::FindStoredQuery(std::string_view name) {
+  sqlite3* connection = db();
+  return storedQueries_.Find(connection, name, probe_->Read());
+}
+
+std::shared_ptr<const jetsql::Translation> Session::Translate(StoredQuery& query) {
+  if (!query.translation) query.translation = Translate(query.text);
+  return query.translation;
+}
+
+void Session::Register(SessionClient* client) noexcept {
+  if (client->linked_) return;
+  client->prev_ = nullptr;
+  client->next_ = clients_;
+  if (clients_ != nullptr) clients_->prev_ = client;
+  clients_ = client;
+  client->linked_ = true;
+}
+
+void Session::Unregister(SessionClient* client) noexcept {
+  if (!client->linked_) return;
+  if (client->prev_ != nullptr) client->prev_->next_ = client->next_;
+  else clients_ = client->next_;
+  if (client->next_ != nullptr) client->next_->prev_ = client->prev_;
+  client->prev_ = client->next_ = nullptr;
+  client->linked_ = false;
+}
+
+void Session::ForgetStatements() noexcept {
+  if (statements_) statements_->Clear();
+}
 
 void Session::Exec(const std::string& sql) {
   char* error = nullptr;
@@ -96,6 +132,7 @@ void Session::CommitTrans() {
 
 void Session::Rollback() {
   if (depth_ == 0) ThrowJet(daoerr::kInvalidOperation, "Rollback without BeginTrans");
+  probe_->NoteRollback();  // savepoints roll back without SQLite's rollback hook
   if (depth_ == 1) {
     Exec("ROLLBACK");
   } else {
@@ -108,14 +145,16 @@ void Session::Rollback() {
 void Session::Close() noexcept {
   if (db_ == nullptr) return;
   // Clients unregister themselves while being told.
-  while (!clients_.empty()) {
-    SessionClient* client = *clients_.begin();
-    clients_.erase(clients_.begin());
+  while (clients_ != nullptr) {
+    SessionClient* client = clients_;
+    Unregister(client);
     client->OnSessionClosing();
   }
   if (depth_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   depth_ = 0;
   statements_->Clear();
+  probe_->Release();
+  storedQueries_.Clear();
   sqlite3_close_v2(db_);
   db_ = nullptr;
 }

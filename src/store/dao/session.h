@@ -19,25 +19,34 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "store/dao/change_probe.h"
+#include "store/dao/sql_text.h"
 #include "store/dao/statement_cache.h"
+#include "store/dao/stored_query_cache.h"
 #include "store/jetsql/sqlite_catalog.h"
 #include "store/jetsql/translator.h"
 
 namespace albumcore::store::dao {
 
 // Something that holds statements of a session and must let go of them
-// when the session closes (a recordset).
+// when the session closes (a recordset). Clients are linked into the
+// session's list in place: recordsets come and go by the thousand.
 class SessionClient {
  public:
   virtual void OnSessionClosing() noexcept = 0;
 
  protected:
-  ~SessionClient() = default;
+  virtual ~SessionClient() = default;
+
+ private:
+  friend class Session;
+  SessionClient* prev_ = nullptr;
+  SessionClient* next_ = nullptr;
+  bool linked_ = false;
 };
 
 class Session {
@@ -59,6 +68,18 @@ class Session {
   std::shared_ptr<const jetsql::Translation> Translate(std::string_view jet);
   // Stored queries changed: translations that named them may be stale.
   void ForgetTranslations();
+  // This connection changed the schema: prepared statements kept idle in the
+  // cache would answer with the old columns until SQLite re-prepares them.
+  void ForgetStatements() noexcept;
+
+  // The stored query `name` as the file holds it now; nullptr when there is
+  // none. Its translation, once someone made it, comes along.
+  std::shared_ptr<StoredQuery> FindStoredQuery(std::string_view name);
+  // The translation of a stored query, made once per entry.
+  std::shared_ptr<const jetsql::Translation> Translate(StoredQuery& query);
+
+  // MayBeUpdatable/WithRowid of recordset texts, remembered.
+  UpdatableForms& updatableForms() { return updatableForms_; }
 
   // Runs SQLite text without parameters or results (schema changes).
   void Exec(const std::string& sql);
@@ -70,8 +91,8 @@ class Session {
   void Rollback();
   int transactionDepth() const { return depth_; }
 
-  void Register(SessionClient* client) { clients_.insert(client); }
-  void Unregister(SessionClient* client) noexcept { clients_.erase(client); }
+  void Register(SessionClient* client) noexcept;
+  void Unregister(SessionClient* client) noexcept;
 
   // Lets go of every statement and closes the file.
   void Close() noexcept;
@@ -84,8 +105,11 @@ class Session {
   std::unique_ptr<StatementCache> statements_;
   std::unique_ptr<jetsql::SqliteSchemaCatalog> catalog_;
   std::unique_ptr<jetsql::Translator> translator_;
+  std::unique_ptr<ChangeProbe> probe_;
+  StoredQueryCache storedQueries_;
+  UpdatableForms updatableForms_;
   int depth_ = 0;
-  std::set<SessionClient*> clients_;
+  SessionClient* clients_ = nullptr;  // most recently registered first
 };
 
 // Attaches the external files a translation names for as long as it lives;

@@ -84,4 +84,13 @@ std::string SingleBaseTable(sqlite3_stmt* stmt) {
   return base;
 }
 
+const std::string* UpdatableForms::Of(std::string_view sql) {
+  auto it = forms_.find(sql);
+  if (it == forms_.end()) {
+    if (forms_.size() >= capacity_) forms_.clear();
+    it = forms_.emplace(std::string(sql), MayBeUpdatable(sql) ? WithRowid(sql) : std::nullopt).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+
 }  // namespace albumcore::store::dao

@@ -4,9 +4,11 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace albumcore::store::dao {
 
@@ -25,5 +27,24 @@ std::optional<std::string> WithRowid(std::string_view sql);
 // result columns come from; empty when some column is an expression or comes
 // from another table or file.
 std::string SingleBaseTable(sqlite3_stmt* stmt);
+
+// WithRowid() of recordset texts that MayBeUpdatable(), remembered:
+// recordsets open the same few texts again and again. Forgets everything
+// when it has grown to `capacity` texts.
+class UpdatableForms {
+ public:
+  explicit UpdatableForms(size_t capacity = 256) : capacity_(capacity) {}
+  // The WithRowid() form of `sql`; null when the text is not updatable that
+  // way. Valid until the next call.
+  const std::string* Of(std::string_view sql);
+
+ private:
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+  };
+  size_t capacity_;
+  std::unordered_map<std::string, std::optional<std::string>, TextHash, std::equal_to<>> forms_;
+};
 
 }  // namespace albumcore::store::dao

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "store/dao/errors.h"
+#include "store/dao/result_shape.h"
 
 namespace albumcore::store::dao {
 
@@ -10,8 +11,9 @@ Statement& Statement::operator=(Statement&& o) noexcept {
   if (this != &o) {
     Release();
     owner_ = std::exchange(o.owner_, nullptr);
+    home_ = std::exchange(o.home_, nullptr);
     stmt_ = std::exchange(o.stmt_, nullptr);
-    key_ = std::move(o.key_);
+    shape_ = std::move(o.shape_);
   }
   return *this;
 }
@@ -20,11 +22,13 @@ void Statement::Release() noexcept {
   sqlite3_stmt* stmt = std::exchange(stmt_, nullptr);
   if (stmt == nullptr) return;
   if (owner_ != nullptr) {
-    owner_->Return(std::move(key_), stmt);
+    owner_->Return(home_, stmt, std::move(shape_));
   } else {
     sqlite3_finalize(stmt);
   }
   owner_ = nullptr;
+  home_ = nullptr;
+  shape_.reset();
 }
 
 int StatementCache::Prepare(std::string_view sql, bool cached, sqlite3_stmt** out) {
@@ -43,37 +47,38 @@ int StatementCache::Prepare(std::string_view sql, bool cached, sqlite3_stmt** ou
   return SQLITE_OK;
 }
 
+Statement StatementCache::TakeIdle(Statement::Pool& pool) {
+  Statement::Idle idle = std::move(pool.back());
+  pool.pop_back();
+  --idle_;
+  return Statement(this, &pool, idle.stmt, std::move(idle.shape));
+}
+
+Statement::Pool& StatementCache::PoolOf(std::string_view sql, Pools::iterator hint) {
+  if (hint != pools_.end()) return hint->second;
+  return pools_.emplace(std::string(sql), Statement::Pool()).first->second;
+}
+
 Statement StatementCache::Acquire(std::string_view sql, bool cached) {
-  std::string key(sql);
-  if (cached) {
-    if (auto it = pool_.find(key); it != pool_.end() && !it->second.empty()) {
-      sqlite3_stmt* stmt = it->second.back();
-      it->second.pop_back();
-      --idle_;
-      return Statement(this, stmt, std::move(key));
-    }
-  }
+  auto it = cached ? pools_.find(sql) : pools_.end();
+  if (it != pools_.end() && !it->second.empty()) return TakeIdle(it->second);
   sqlite3_stmt* stmt = nullptr;
   const int rc = Prepare(sql, cached, &stmt);
-  if (rc == SQLITE_MISUSE) ThrowJet(jeterr::kTrailingText, "one statement expected: " + key);
+  if (rc == SQLITE_MISUSE) ThrowJet(jeterr::kTrailingText, "one statement expected: " + std::string(sql));
   if (rc != SQLITE_OK) ThrowEngineError(db_, rc);
-  return Statement(cached ? this : nullptr, stmt, std::move(key));
+  if (!cached) return Statement(nullptr, nullptr, stmt, nullptr);
+  return Statement(this, &PoolOf(sql, it), stmt, nullptr);
 }
 
 Statement StatementCache::TryAcquire(std::string_view sql) {
-  std::string key(sql);
-  if (auto it = pool_.find(key); it != pool_.end() && !it->second.empty()) {
-    sqlite3_stmt* stmt = it->second.back();
-    it->second.pop_back();
-    --idle_;
-    return Statement(this, stmt, std::move(key));
-  }
+  auto it = pools_.find(sql);
+  if (it != pools_.end() && !it->second.empty()) return TakeIdle(it->second);
   sqlite3_stmt* stmt = nullptr;
   if (Prepare(sql, true, &stmt) != SQLITE_OK) return {};
-  return Statement(this, stmt, std::move(key));
+  return Statement(this, &PoolOf(sql, it), stmt, nullptr);
 }
 
-void StatementCache::Return(std::string key, sqlite3_stmt* stmt) noexcept {
+void StatementCache::Return(Statement::Pool* home, sqlite3_stmt* stmt, std::shared_ptr<const ResultShape> shape) noexcept {
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
   if (idle_ >= capacity_) {
@@ -81,7 +86,7 @@ void StatementCache::Return(std::string key, sqlite3_stmt* stmt) noexcept {
     return;
   }
   try {
-    pool_[std::move(key)].push_back(stmt);
+    home->push_back(Statement::Idle{stmt, std::move(shape)});
     ++idle_;
   } catch (...) {
     sqlite3_finalize(stmt);
@@ -89,9 +94,11 @@ void StatementCache::Return(std::string key, sqlite3_stmt* stmt) noexcept {
 }
 
 void StatementCache::Clear() noexcept {
-  for (auto& [key, list] : pool_)
-    for (sqlite3_stmt* s : list) sqlite3_finalize(s);
-  pool_.clear();
+  // The lists stay: leases still out point at them.
+  for (auto& [sql, pool] : pools_) {
+    for (auto& idle : pool) sqlite3_finalize(idle.stmt);
+    pool.clear();
+  }
   idle_ = 0;
 }
 

@@ -6,11 +6,17 @@
 // leases of the same text may be out at once (two recordsets over one
 // query); each gets its own statement. SQLite re-prepares a statement by
 // itself when the schema changes.
+//
+// Recordsets open the same few statements over and over, so a lease finds
+// its way home without hashing the text again, and carries the statement's
+// ResultShape (result_shape.h) to and from the pool.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +26,7 @@
 namespace albumcore::store::dao {
 
 class StatementCache;
+struct ResultShape;
 
 class Statement {
  public:
@@ -35,14 +42,25 @@ class Statement {
   // Gives the statement back (or finalizes it when it is not cached).
   void Release() noexcept;
 
+  // The shape a recordset worked out for this statement; null until one did.
+  const std::shared_ptr<const ResultShape>& shape() const noexcept { return shape_; }
+  void set_shape(std::shared_ptr<const ResultShape> shape) noexcept { shape_ = std::move(shape); }
+
  private:
   friend class StatementCache;
-  Statement(StatementCache* owner, sqlite3_stmt* stmt, std::string key)
-      : owner_(owner), stmt_(stmt), key_(std::move(key)) {}
+  struct Idle {
+    sqlite3_stmt* stmt;
+    std::shared_ptr<const ResultShape> shape;
+  };
+  using Pool = std::vector<Idle>;
+
+  Statement(StatementCache* owner, Pool* home, sqlite3_stmt* stmt, std::shared_ptr<const ResultShape> shape)
+      : owner_(owner), home_(home), stmt_(stmt), shape_(std::move(shape)) {}
 
   StatementCache* owner_ = nullptr;  // null: finalize on release
+  Pool* home_ = nullptr;             // the idle list of its text
   sqlite3_stmt* stmt_ = nullptr;
-  std::string key_;
+  std::shared_ptr<const ResultShape> shape_;
 };
 
 class StatementCache {
@@ -64,13 +82,24 @@ class StatementCache {
 
  private:
   friend class Statement;
-  void Return(std::string key, sqlite3_stmt* stmt) noexcept;
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+  };
+
+  using Pools = std::unordered_map<std::string, Statement::Pool, TextHash, std::equal_to<>>;
+
+  // The idle list of `sql`, `hint` when found already (made on first use;
+  // lists live as long as the cache, so leases may point at them).
+  Statement::Pool& PoolOf(std::string_view sql, Pools::iterator hint);
+  Statement TakeIdle(Statement::Pool& pool);
+  void Return(Statement::Pool* home, sqlite3_stmt* stmt, std::shared_ptr<const ResultShape> shape) noexcept;
   int Prepare(std::string_view sql, bool cached, sqlite3_stmt** out);
 
   sqlite3* db_;
   size_t capacity_;
   size_t idle_ = 0;
-  std::unordered_map<std::string, std::vector<sqlite3_stmt*>> pool_;
+  Pools pools_;
 };
 
 }  // namespace albumcore::store::dao

@@ -203,6 +203,7 @@ void TableDef::AppendField(const ComPtr<FieldDef>& field) {
     return;
   }
   session_->Exec("ALTER TABLE " + QuoteName(name_) + " ADD COLUMN " + field->ColumnDefinition(true));
+  session_->ForgetStatements();
   field->MarkAppended();
 }
 

@@ -17,15 +17,15 @@ using jetsql::JetType;
 
 namespace {
 
-Variant TextOf(sqlite3_stmt* s, int c) {
-  const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-  const int n = sqlite3_column_bytes(s, c);
+Variant TextOf(sqlite3_value* v) {
+  const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+  const int n = sqlite3_value_bytes(v);
   return Variant(com::Bstr(std::string_view(p != nullptr ? p : "", static_cast<size_t>(n))));
 }
 
-Variant BlobOf(sqlite3_stmt* s, int c) {
-  const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, c));
-  const int n = sqlite3_column_bytes(s, c);
+Variant BlobOf(sqlite3_value* v) {
+  const auto* p = static_cast<const uint8_t*>(sqlite3_value_blob(v));
+  const int n = sqlite3_value_bytes(v);
   std::vector<uint8_t> bytes(p, p + (p != nullptr ? n : 0));
   return Variant(com::SafeArray::FromVector(com::VT_UI1, std::move(bytes)));
 }
@@ -36,12 +36,12 @@ Variant Number(int64_t v) {
   return Variant(static_cast<double>(v));
 }
 
-Variant ByStorage(sqlite3_stmt* s, int c, int storage) {
+Variant ByStorage(sqlite3_value* v, int storage) {
   switch (storage) {
-    case SQLITE_INTEGER: return Number(sqlite3_column_int64(s, c));
-    case SQLITE_FLOAT: return Variant(sqlite3_column_double(s, c));
-    case SQLITE_BLOB: return BlobOf(s, c);
-    default: return TextOf(s, c);
+    case SQLITE_INTEGER: return Number(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return Variant(sqlite3_value_double(v));
+    case SQLITE_BLOB: return BlobOf(v);
+    default: return TextOf(v);
   }
 }
 
@@ -53,50 +53,54 @@ bool IsNumeric(int storage) { return storage == SQLITE_INTEGER || storage == SQL
 
 }  // namespace
 
+// Reads through the column's sqlite3_value: every sqlite3_column_* call
+// takes the connection's mutex, the sqlite3_value_* calls do not, and a
+// typed read needs a type check and a value.
 Variant ReadColumn(sqlite3_stmt* s, int c, JetType type) {
-  const int storage = sqlite3_column_type(s, c);
+  sqlite3_value* v = sqlite3_column_value(s, c);
+  const int storage = sqlite3_value_type(v);
   if (storage == SQLITE_NULL) return Variant::Null();
   switch (type) {
     case JetType::Long:
     case JetType::Counter:
-      if (storage == SQLITE_INTEGER) return Number(sqlite3_column_int64(s, c));
+      if (storage == SQLITE_INTEGER) return Number(sqlite3_value_int64(v));
       break;
     case JetType::Integer:
       if (storage == SQLITE_INTEGER) {
-        const int64_t v = sqlite3_column_int64(s, c);
-        if (v >= INT16_MIN && v <= INT16_MAX) return Variant::I2(static_cast<int16_t>(v));
-        return Number(v);
+        const int64_t n = sqlite3_value_int64(v);
+        if (n >= INT16_MIN && n <= INT16_MAX) return Variant::I2(static_cast<int16_t>(n));
+        return Number(n);
       }
       break;
     case JetType::Byte:
       if (storage == SQLITE_INTEGER) {
-        const int64_t v = sqlite3_column_int64(s, c);
-        if (v >= 0 && v <= 255) return Variant::UI1(static_cast<uint8_t>(v));
-        return Number(v);
+        const int64_t n = sqlite3_value_int64(v);
+        if (n >= 0 && n <= 255) return Variant::UI1(static_cast<uint8_t>(n));
+        return Number(n);
       }
       break;
     case JetType::Single:
     case JetType::Double:
     case JetType::Currency:
-      if (IsNumeric(storage)) return Variant(sqlite3_column_double(s, c));
+      if (IsNumeric(storage)) return Variant(sqlite3_value_double(v));
       break;
     case JetType::Date:
-      if (IsNumeric(storage)) return Variant::Date(sqlite3_column_double(s, c));
+      if (IsNumeric(storage)) return Variant::Date(sqlite3_value_double(v));
       break;
     case JetType::YesNo:
-      if (IsNumeric(storage)) return Variant::Bool(sqlite3_column_double(s, c) != 0);
+      if (IsNumeric(storage)) return Variant::Bool(sqlite3_value_double(v) != 0);
       break;
     case JetType::Text:
     case JetType::Memo:
     case JetType::Guid:
-      if (storage != SQLITE_BLOB) return TextOf(s, c);
+      if (storage != SQLITE_BLOB) return TextOf(v);
       break;
     case JetType::Binary:
-      return BlobOf(s, c);
+      return BlobOf(v);
     case JetType::Unknown:
       break;
   }
-  return ByStorage(s, c, storage);
+  return ByStorage(v, storage);
 }
 
 Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::string_view name) {

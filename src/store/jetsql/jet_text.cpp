@@ -170,16 +170,36 @@ LikePattern::LikePattern(std::string_view p) {
   }
 }
 
+namespace {
+
+// The next character at byte `i`, with ASCII decoded in line: patterns are
+// matched against every row of a table, and most text is ASCII.
+char32_t NextChar(std::string_view s, size_t& i) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (b < 0x80) {
+    ++i;
+    return b;
+  }
+  return DecodeUtf8(s, i);
+}
+
+char32_t Fold(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+  return FoldCase(c);
+}
+
+}  // namespace
+
 bool LikePattern::ElementMatches(const Element& e, char32_t c) const {
   switch (e.kind) {
     case Element::Literal:
-      return FoldCase(c) == e.folded;
+      return Fold(c) == e.folded;
     case Element::Any:
       return true;
     case Element::Digit:
       return c >= '0' && c <= '9';
     case Element::Set: {
-      const char32_t f = FoldCase(c);
+      const char32_t f = Fold(c);
       bool in = false;
       for (const auto& [lo, hi] : e.ranges) {
         if ((c >= lo && c <= hi) || (f >= lo && f <= hi) || (f >= FoldCase(lo) && f <= FoldCase(hi))) {
@@ -195,27 +215,28 @@ bool LikePattern::ElementMatches(const Element& e, char32_t c) const {
   return false;
 }
 
+// Walks the text in place: k and starK are byte offsets of characters.
 bool LikePattern::Matches(std::string_view text) const {
-  std::u32string s;
-  s.reserve(text.size());
-  for (size_t i = 0; i < text.size();) s += DecodeUtf8(text, i);
   const size_t m = elements_.size();
   size_t p = 0, k = 0;
   size_t starP = SIZE_MAX, starK = 0;
-  while (k < s.size()) {
+  while (k < text.size()) {
     if (p < m && elements_[p].kind == Element::Star) {
       starP = p++;
       starK = k;
       continue;
     }
-    if (p < m && ElementMatches(elements_[p], s[k])) {
+    size_t next = k;
+    const char32_t c = NextChar(text, next);
+    if (p < m && ElementMatches(elements_[p], c)) {
       ++p;
-      ++k;
+      k = next;
       continue;
     }
     if (starP != SIZE_MAX) {
       p = starP + 1;
-      k = ++starK;
+      NextChar(text, starK);
+      k = starK;
       continue;
     }
     return false;

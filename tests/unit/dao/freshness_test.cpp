@@ -1,0 +1,93 @@
+// What the adapter keeps between calls (stored queries, their translations,
+// what it learned about prepared statements) must never hide a change.
+#include <gtest/gtest.h>
+
+#include "dao_fixture.h"
+
+namespace albumcore::store::dao::testing {
+namespace {
+
+using com::Variant;
+
+class FreshnessTest : public DaoTest {
+ protected:
+  // Opens GetItemRecord for `id` the way a caller does on every use.
+  com::ComPtr<Recordset> GetItem(int id) {
+    auto qd = db_->QueryDefs("GetItemRecord");
+    qd->Parameters("item_id").SetValue(id);
+    return qd->OpenRecordset();
+  }
+};
+
+TEST_F(FreshnessTest, StoredQueryChangedByAnotherConnectionIsSeenAtOnce) {
+  const int id = AddItem("Dune", 4);
+  EXPECT_EQ(GetItem(id)->Fields("ItemType").Value(), Variant(4));
+  EXPECT_EQ(GetItem(id)->FieldCount(), 9);
+
+  RawExec(path_,
+          "UPDATE MSysQueries SET SQL = 'SELECT Name FROM AlbumItems WHERE ItemID = [item_id]' "
+          "WHERE Name = 'GetItemRecord'");
+  EXPECT_EQ(db_->QueryDefs("GetItemRecord")->SQL(), "SELECT Name FROM AlbumItems WHERE ItemID = [item_id]");
+  {
+    auto rs = GetItem(id);
+    EXPECT_EQ(rs->FieldCount(), 1);
+    EXPECT_EQ(rs->Fields("Name").Value(), Variant("Dune"));
+  }  // an open recordset would keep this connection on its snapshot
+
+  RawExec(path_, "DELETE FROM MSysQueries WHERE Name = 'GetItemRecord'");
+  EXPECT_EQ(StatusOf([&] { db_->QueryDefs("GetItemRecord"); }), Jet(3265));
+}
+
+TEST_F(FreshnessTest, StoredQueryWrittenThroughThisConnectionIsSeenAtOnce) {
+  const int id = AddItem("Dune", 4);
+  EXPECT_EQ(GetItem(id)->FieldCount(), 9);
+  db_->Execute("UPDATE MSysQueries SET SQL = 'SELECT ItemType * 10 AS T FROM AlbumItems WHERE ItemID = [item_id]' "
+               "WHERE Name = 'GetItemRecord'");
+  EXPECT_EQ(GetItem(id)->Fields("T").Value(), Variant(40));
+
+  auto table = db_->OpenRecordset("MSysQueries", dbOpenTable);
+  table->FindFirst("Name = 'GetItemRecord'");
+  ASSERT_FALSE(table->NoMatch());
+  table->Edit();
+  table->Fields("SQL").SetValue("SELECT ItemType * 100 AS T FROM AlbumItems WHERE ItemID = [item_id]");
+  table->Update();
+  EXPECT_EQ(GetItem(id)->Fields("T").Value(), Variant(400));
+}
+
+TEST_F(FreshnessTest, RolledBackDefinitionsAreGone) {
+  {
+    Transaction outer(*db_);
+    db_->CreateQueryDef("Outer", "SELECT Name FROM AlbumItems");
+    EXPECT_EQ(db_->QueryDefs("Outer")->SQL(), "SELECT Name FROM AlbumItems");
+    {
+      Transaction inner(*db_);
+      db_->QueryDefs("Outer")->SetSQL("SELECT ItemID FROM AlbumItems");
+      EXPECT_EQ(db_->QueryDefs("Outer")->SQL(), "SELECT ItemID FROM AlbumItems");
+    }  // rolls back to the savepoint
+    EXPECT_EQ(db_->QueryDefs("Outer")->SQL(), "SELECT Name FROM AlbumItems");
+  }
+  EXPECT_EQ(StatusOf([&] { db_->QueryDefs("Outer"); }), Jet(3265));
+}
+
+TEST_F(FreshnessTest, OwnSchemaChangesReachReopenedRecordsets) {
+  const int id = AddItem("Dune", 4);
+  EXPECT_EQ(db_->OpenRecordset("SELECT * FROM AlbumItems")->FieldCount(), 9);
+  EXPECT_EQ(GetItem(id)->FieldCount(), 9);
+
+  db_->Execute("ALTER TABLE AlbumItems ADD COLUMN Extra TEXT(20)");
+  auto rs = db_->OpenRecordset("SELECT * FROM AlbumItems");
+  ASSERT_EQ(rs->FieldCount(), 10);
+  EXPECT_TRUE(rs->Fields("Extra").Value().isNull());
+  rs->Edit();
+  rs->Fields("Extra").SetValue(Variant("more"));
+  rs->Update();
+  EXPECT_EQ(GetItem(id)->Fields("Extra").Value(), Variant("more"));
+
+  // A column added through the table's definition is seen the same way.
+  auto table = db_->TableDefs("AlbumItems");
+  table->Fields().Append(table->CreateField("Later", 4));
+  EXPECT_EQ(db_->OpenRecordset("SELECT * FROM AlbumItems")->FieldCount(), 11);
+}
+
+}  // namespace
+}  // namespace albumcore::store::dao::testing
