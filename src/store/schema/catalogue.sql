@@ -491,6 +491,19 @@ CREATE TABLE MSysQueries (
   SQL   LONGTEXT NOT NULL
 );
 
+-- Relations by name, as the engine layer lists and finds them (Fields and
+-- ForeignFields are tab-separated lists; 4096 is cascading delete). Rel1 itself
+-- is enforced by the foreign key of DeviceItems above.
+CREATE TABLE MSysRelationships (
+  Name           TEXT(64) PRIMARY KEY COLLATE NOCASE,
+  TableName      TEXT(64) NOT NULL,
+  ForeignTable   TEXT(64) NOT NULL,
+  Fields         LONGTEXT NOT NULL,
+  ForeignFields  LONGTEXT NOT NULL,
+  Attributes     INTEGER NOT NULL
+);
+INSERT INTO MSysRelationships VALUES ('Rel1', 'AlbumItems', 'DeviceItems', 'ItemID', 'ItemID', 4096);
+
 ------------------------------------------------------------------------------
 -- Triggers
 ------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "store/catalogue/schema_upgrade.h"
 #include "store/dao/querydef.h"
 #include "store/dao/recordset.h"
+#include "store/dao/relation.h"
 #include "store/schema/catalogue_builder.h"
 
 namespace albumcore::store::catalogue {
@@ -146,6 +147,9 @@ TEST_F(CatalogueTest, CurrentLayoutNeedsNoUpgradeAndReportsItsVersion) {
   EXPECT_EQ(OpenDatabaseVersion(session->database(), &version), com::S_OK);
   EXPECT_EQ(version, 9);
   EXPECT_EQ(OpenDatabaseVersion(session->database(), nullptr), com::E_POINTER);
+  // The template's relation is known by name, with its cascading delete.
+  auto rel = session->database().Relations("Rel1");
+  EXPECT_EQ(rel->Attributes(), 0x1000);
   ConnectTimeUpgrade(session->database());
   OpenTimeUpgrade(session->database());
   session->Close();
