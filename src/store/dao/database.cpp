@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/database.h"
 
 #include <cctype>
@@ -30,7 +31,7 @@ std::optional<std::string_view> AsName(std::string_view s) {
 std::string PrimaryKeyOrder(const jetsql::TableInfo& table) {
   std::string order;
   for (const auto& c : table.columns)
-    if (c.primaryKey) order += (order.empty() ? "" : ", ") + QuoteName(c.name);
+    if (c.primaryKey) order += (order.empty() ? "" : ", ") + jetsql::QuoteIdentifier(c.name);
   return order.empty() ? "rowid" : order;
 }
 
@@ -63,7 +64,7 @@ ComPtr<Recordset> Database::OpenRecordset(std::string_view source, int type) {
   if (type == dbOpenTable) {
     auto table = name ? session_->catalog().FindTable(*name) : nullptr;
     if (!table) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + std::string(text) + "'.");
-    const std::string sql = "SELECT * FROM " + QuoteName(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
+    const std::string sql = "SELECT * FROM " + jetsql::QuoteIdentifier(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
     RecordsetSource s;
     s.sql = sql;
     s.jet = text;

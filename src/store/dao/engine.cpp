@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/engine.h"
 
 #include <unistd.h>
@@ -22,7 +23,7 @@ void DBEngine::CompactDatabase(const std::string& source, const std::string& tar
     // Fold the log into the file first, so nothing committed lives only in
     // the -wal beside a file that is about to be replaced.
     session->Exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    session->Exec("VACUUM INTO " + SqlLiteral(temporary));
+    session->Exec("VACUUM INTO " + jetsql::QuoteString(temporary));
     session->Close();
     SyncAndRename(temporary, target);
   } catch (...) {

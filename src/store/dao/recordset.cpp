@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/recordset.h"
 
 #include <cctype>
@@ -418,7 +419,7 @@ void Recordset::CancelUpdate() {
 Variant Recordset::NextCounterValue() {
   Statement s = session_->statements().Acquire(
       "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-      "coalesce((SELECT max(rowid) FROM " + QuoteName(shape_->baseTable) + "), 0)) + 1");
+      "coalesce((SELECT max(rowid) FROM " + jetsql::QuoteIdentifier(shape_->baseTable) + "), 0)) + 1");
   sqlite3_bind_text(s.get(), 1, shape_->baseTable.c_str(), -1, SQLITE_TRANSIENT);
   const int rc = sqlite3_step(s.get());
   if (rc != SQLITE_ROW) ThrowEngineError(db(), rc);
@@ -440,11 +441,11 @@ void Recordset::Update() {
       int n = 0;
       for (size_t i = 0; i < shape_->columns.size(); ++i) {
         if (!buffer_[i]) continue;
-        names += (n ? ", " : "") + QuoteName(shape_->columns[i].origin);
+        names += (n ? ", " : "") + jetsql::QuoteIdentifier(shape_->columns[i].origin);
         values += (n ? ", ?" : "?") + std::to_string(n + 1);
         ++n;
       }
-      std::string sql = "INSERT INTO " + QuoteName(shape_->baseTable) +
+      std::string sql = "INSERT INTO " + jetsql::QuoteIdentifier(shape_->baseTable) +
                         (n ? " (" + names + ") VALUES (" + values + ")" : std::string(" DEFAULT VALUES"));
       it = insertSql_.emplace(mask, std::move(sql)).first;
     }
@@ -463,11 +464,11 @@ void Recordset::Update() {
   }
 
   if (mask.find('1') != std::string::npos) {
-    std::string sql = "UPDATE " + QuoteName(shape_->baseTable) + " SET ";
+    std::string sql = "UPDATE " + jetsql::QuoteIdentifier(shape_->baseTable) + " SET ";
     int n = 0;
     for (size_t i = 0; i < shape_->columns.size(); ++i) {
       if (!buffer_[i]) continue;
-      sql += (n ? ", " : "") + QuoteName(shape_->columns[i].origin) + " = ?" + std::to_string(n + 1);
+      sql += (n ? ", " : "") + jetsql::QuoteIdentifier(shape_->columns[i].origin) + " = ?" + std::to_string(n + 1);
       ++n;
     }
     sql += " WHERE rowid = ?" + std::to_string(n + 1);
@@ -490,7 +491,7 @@ void Recordset::Delete() {
   if (editMode_ != dbEditNone) editMode_ = dbEditNone;
   const int64_t rowid = CurrentRowid();
   {
-    Statement s = session_->statements().Acquire("DELETE FROM " + QuoteName(shape_->baseTable) + " WHERE rowid = ?1");
+    Statement s = session_->statements().Acquire("DELETE FROM " + jetsql::QuoteIdentifier(shape_->baseTable) + " WHERE rowid = ?1");
     sqlite3_bind_int64(s.get(), 1, rowid);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) ThrowEngineError(db(), rc, jetsql::FailingOperation::Delete);
@@ -519,8 +520,8 @@ void Recordset::ShowRow(int64_t rowid, bool detached) {
 void Recordset::LoadShown() {
   if (shownLoaded_) return;
   std::string sql = "SELECT ";
-  for (size_t i = 0; i < shape_->columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(shape_->columns[i].origin);
-  sql += " FROM " + QuoteName(shape_->baseTable) + " WHERE rowid = ?1";
+  for (size_t i = 0; i < shape_->columns.size(); ++i) sql += (i ? ", " : "") + jetsql::QuoteIdentifier(shape_->columns[i].origin);
+  sql += " FROM " + jetsql::QuoteIdentifier(shape_->baseTable) + " WHERE rowid = ?1";
   Statement s = session_->statements().Acquire(sql);
   sqlite3_bind_int64(s.get(), 1, shownRowid_);
   const int rc = sqlite3_step(s.get());

@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/relation.h"
 
 #include <sqlite3.h>
@@ -98,7 +99,7 @@ std::string Matches(const std::vector<std::string>& left, const std::string& lef
                     const std::vector<std::string>& right, const std::string& rightRow) {
   std::string cond;
   for (size_t i = 0; i < left.size(); ++i)
-    cond += (i ? " AND " : "") + leftRow + QuoteName(left[i]) + " = " + rightRow + QuoteName(right[i]);
+    cond += (i ? " AND " : "") + leftRow + jetsql::QuoteIdentifier(left[i]) + " = " + rightRow + jetsql::QuoteIdentifier(right[i]);
   return cond;
 }
 
@@ -117,7 +118,7 @@ ComPtr<Relation> RelationCollection::Item(std::string_view name) const {
   sqlite3* db = session_->db();
   if (RegistryExists(db)) {
     Query q(db, "SELECT Name, TableName, ForeignTable, Fields, ForeignFields, Attributes FROM " +
-                    QuoteName(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
+                    jetsql::QuoteIdentifier(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
     q.Bind(1, name);
     if (q.Step()) {
       auto r = com::MakeObject<Relation>(q.Text(0), q.Text(1), q.Text(2), sqlite3_column_int(q.s, 5));
@@ -139,7 +140,7 @@ std::vector<std::string> RelationCollection::Names() const {
   std::vector<std::string> names;
   sqlite3* db = session_->db();
   if (!RegistryExists(db)) return names;
-  Query q(db, "SELECT Name FROM " + QuoteName(kRelationTable) + " ORDER BY Name");
+  Query q(db, "SELECT Name FROM " + jetsql::QuoteIdentifier(kRelationTable) + " ORDER BY Name");
   while (q.Step()) names.push_back(q.Text(0));
   return names;
 }
@@ -180,42 +181,42 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
 
   const int attributes = relation->Attributes();
   const bool enforce = (attributes & dbRelationDontEnforce) == 0;
-  const std::string t = QuoteName(table->name), ft = QuoteName(foreign->name);
+  const std::string t = jetsql::QuoteIdentifier(table->name), ft = jetsql::QuoteIdentifier(foreign->name);
   std::vector<std::string> ddl;
   if ((attributes & dbRelationDeleteCascade) != 0) {
-    ddl.push_back("CREATE TRIGGER " + QuoteName("rel_" + name) + " AFTER DELETE ON " + t + " BEGIN DELETE FROM " + ft +
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name) + " AFTER DELETE ON " + t + " BEGIN DELETE FROM " + ft +
                   " WHERE " + Matches(foreignFields, "", fields, "OLD.") + "; END");
   } else if (enforce) {
-    ddl.push_back("CREATE TRIGGER " + QuoteName("rel_" + name) + " BEFORE DELETE ON " + t +
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name) + " BEFORE DELETE ON " + t +
                   " WHEN EXISTS (SELECT 1 FROM " + ft + " WHERE " + Matches(foreignFields, "", fields, "OLD.") +
                   ") BEGIN SELECT RAISE(ABORT, " +
-                  SqlLiteral("[jet 3200] The record cannot be deleted or changed because table '" + foreign->name +
+                  jetsql::QuoteString("[jet 3200] The record cannot be deleted or changed because table '" + foreign->name +
                              "' includes related records.") +
                   "); END");
   }
   if (enforce) {
     std::string present;
     for (size_t i = 0; i < foreignFields.size(); ++i)
-      present += (i ? " AND " : "") + std::string("NEW.") + QuoteName(foreignFields[i]) + " IS NOT NULL";
+      present += (i ? " AND " : "") + std::string("NEW.") + jetsql::QuoteIdentifier(foreignFields[i]) + " IS NOT NULL";
     const std::string body = " WHEN " + present + " AND NOT EXISTS (SELECT 1 FROM " + t + " WHERE " +
                              Matches(fields, "", foreignFields, "NEW.") + ") BEGIN SELECT RAISE(ABORT, " +
-                             SqlLiteral("[jet 3201] You cannot add or change a record because a related record is "
+                             jetsql::QuoteString("[jet 3201] You cannot add or change a record because a related record is "
                                         "required in table '" + table->name + "'.") +
                              "); END";
     std::string columns;
-    for (size_t i = 0; i < foreignFields.size(); ++i) columns += (i ? ", " : "") + QuoteName(foreignFields[i]);
-    ddl.push_back("CREATE TRIGGER " + QuoteName("rel_" + name + "_ins") + " BEFORE INSERT ON " + ft + body);
-    ddl.push_back("CREATE TRIGGER " + QuoteName("rel_" + name + "_upd") + " BEFORE UPDATE OF " + columns + " ON " + ft +
+    for (size_t i = 0; i < foreignFields.size(); ++i) columns += (i ? ", " : "") + jetsql::QuoteIdentifier(foreignFields[i]);
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name + "_ins") + " BEFORE INSERT ON " + ft + body);
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name + "_upd") + " BEFORE UPDATE OF " + columns + " ON " + ft +
                   body);
   }
 
   session_->Exec("SAVEPOINT dao_relation");
   try {
-    session_->Exec("CREATE TABLE IF NOT EXISTS " + QuoteName(kRelationTable) +
+    session_->Exec("CREATE TABLE IF NOT EXISTS " + jetsql::QuoteIdentifier(kRelationTable) +
                    " (Name TEXT PRIMARY KEY COLLATE NOCASE, TableName TEXT NOT NULL, ForeignTable TEXT NOT NULL, "
                    "Fields TEXT NOT NULL, ForeignFields TEXT NOT NULL, Attributes INTEGER NOT NULL)");
     for (const auto& statement : ddl) session_->Exec(statement);
-    Query insert(db, "INSERT INTO " + QuoteName(kRelationTable) +
+    Query insert(db, "INSERT INTO " + jetsql::QuoteIdentifier(kRelationTable) +
                          " (Name, TableName, ForeignTable, Fields, ForeignFields, Attributes) VALUES (?1, ?2, ?3, ?4, "
                          "?5, " + std::to_string(attributes) + ")");
     insert.Bind(1, name);
@@ -237,8 +238,8 @@ void RelationCollection::Delete(std::string_view name) const {
   session_->Exec("SAVEPOINT dao_relation");
   try {
     for (const char* suffix : {"", "_ins", "_upd"})
-      session_->Exec("DROP TRIGGER IF EXISTS " + QuoteName("rel_" + r->Name() + suffix));
-    Query q(session_->db(), "DELETE FROM " + QuoteName(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
+      session_->Exec("DROP TRIGGER IF EXISTS " + jetsql::QuoteIdentifier("rel_" + r->Name() + suffix));
+    Query q(session_->db(), "DELETE FROM " + jetsql::QuoteIdentifier(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
     q.Bind(1, r->Name());
     q.Step();
     session_->Exec("RELEASE dao_relation");

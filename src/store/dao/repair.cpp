@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/repair.h"
 
 #include <sqlite3.h>
@@ -92,7 +93,7 @@ std::vector<SchemaEntry> ReadSchema(sqlite3* db) {
 class TableCopier {
  public:
   TableCopier(sqlite3* from, sqlite3* to, const std::string& table, RepairReport& report)
-      : from_(from), to_(to), table_(QuoteName(table)), report_(report) {}
+      : from_(from), to_(to), table_(jetsql::QuoteIdentifier(table)), report_(report) {}
 
   void Run() {
     Stmt read(from_, "SELECT rowid, * FROM " + table_ + " WHERE rowid >= ?1 ORDER BY rowid");
@@ -104,7 +105,7 @@ class TableCopier {
     std::string insert = "INSERT OR IGNORE INTO " + table_ + " (rowid";
     std::string values = ") VALUES (?1";
     for (int i = 1; i < columns; ++i) {
-      insert += ", " + QuoteName(sqlite3_column_name(read.get(), i));
+      insert += ", " + jetsql::QuoteIdentifier(sqlite3_column_name(read.get(), i));
       values += ", ?" + std::to_string(i + 1);
     }
     Stmt write(to_, insert + values + ")");

@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/session.h"
 
 #include <sys/stat.h>
@@ -163,7 +164,7 @@ AttachedFiles::AttachedFiles(Session& session, const std::vector<jetsql::Attachm
   try {
     for (const auto& file : files) {
       if (!FileExists(file.file)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + file.file + "'");
-      Statement s = session.statements().Acquire("ATTACH DATABASE ?1 AS " + QuoteName(file.schema), false);
+      Statement s = session.statements().Acquire("ATTACH DATABASE ?1 AS " + jetsql::QuoteIdentifier(file.schema), false);
       sqlite3_bind_text(s.get(), 1, file.file.c_str(), -1, SQLITE_TRANSIENT);
       const int rc = sqlite3_step(s.get());
       if (rc != SQLITE_DONE) ThrowEngineError(db_, rc);
@@ -179,7 +180,7 @@ AttachedFiles::~AttachedFiles() { DetachAll(); }
 
 void AttachedFiles::DetachAll() noexcept {
   while (!attached_.empty()) {
-    const std::string sql = "DETACH DATABASE " + QuoteName(attached_.back());
+    const std::string sql = "DETACH DATABASE " + jetsql::QuoteIdentifier(attached_.back());
     sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
     attached_.pop_back();
   }

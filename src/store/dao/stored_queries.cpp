@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/stored_queries.h"
 
 #include <sqlite3.h>
@@ -45,14 +46,6 @@ bool TableExists(sqlite3* db) {
 
 }  // namespace
 
-std::string QuoteName(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
 
 bool IsSystemTable(std::string_view name) {
   auto starts = [&](std::string_view p) {
@@ -66,7 +59,7 @@ bool IsSystemTable(std::string_view name) {
 
 std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name) {
   if (!TableExists(db)) return std::nullopt;
-  OneShot s(db, "SELECT SQL FROM " + QuoteName(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE");
+  OneShot s(db, "SELECT SQL FROM " + jetsql::QuoteIdentifier(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE");
   s.Text(1, name);
   if (!s.Step()) return std::nullopt;
   return s.Column(0);
@@ -75,14 +68,14 @@ std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name) {
 void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql) {
   if (!TableExists(db)) {
     char* error = nullptr;
-    const std::string ddl = "CREATE TABLE IF NOT EXISTS " + QuoteName(kStoredQueryTable) +
+    const std::string ddl = "CREATE TABLE IF NOT EXISTS " + jetsql::QuoteIdentifier(kStoredQueryTable) +
                             " (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)";
     const int rc = sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, &error);
     sqlite3_free(error);
     if (rc != SQLITE_OK) ThrowEngineError(db, rc);
   }
   if (ReadStoredQuery(db, name)) ThrowJet(daoerr::kObjectExists, "Object '" + std::string(name) + "' already exists");
-  OneShot s(db, "INSERT INTO " + QuoteName(kStoredQueryTable) + " (Name, SQL) VALUES (?1, ?2)");
+  OneShot s(db, "INSERT INTO " + jetsql::QuoteIdentifier(kStoredQueryTable) + " (Name, SQL) VALUES (?1, ?2)");
   s.Text(1, name);
   s.Text(2, sql);
   s.Step();
@@ -90,7 +83,7 @@ void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql)
 
 void UpdateStoredQuery(sqlite3* db, std::string_view name, std::string_view sql) {
   if (!ReadStoredQuery(db, name)) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
-  OneShot s(db, "UPDATE " + QuoteName(kStoredQueryTable) + " SET SQL = ?2 WHERE Name = ?1 COLLATE NOCASE");
+  OneShot s(db, "UPDATE " + jetsql::QuoteIdentifier(kStoredQueryTable) + " SET SQL = ?2 WHERE Name = ?1 COLLATE NOCASE");
   s.Text(1, name);
   s.Text(2, sql);
   s.Step();
@@ -98,7 +91,7 @@ void UpdateStoredQuery(sqlite3* db, std::string_view name, std::string_view sql)
 
 void DeleteStoredQuery(sqlite3* db, std::string_view name) {
   if (!ReadStoredQuery(db, name)) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
-  OneShot s(db, "DELETE FROM " + QuoteName(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE");
+  OneShot s(db, "DELETE FROM " + jetsql::QuoteIdentifier(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE");
   s.Text(1, name);
   s.Step();
 }
@@ -106,7 +99,7 @@ void DeleteStoredQuery(sqlite3* db, std::string_view name) {
 std::vector<std::string> StoredQueryNames(sqlite3* db) {
   std::vector<std::string> names;
   if (!TableExists(db)) return names;
-  OneShot s(db, "SELECT Name FROM " + QuoteName(kStoredQueryTable) + " ORDER BY Name");
+  OneShot s(db, "SELECT Name FROM " + jetsql::QuoteIdentifier(kStoredQueryTable) + " ORDER BY Name");
   while (s.Step()) names.push_back(s.Column(0));
   return names;
 }

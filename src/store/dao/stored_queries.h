@@ -25,7 +25,4 @@ void UpdateStoredQuery(sqlite3* db, std::string_view name, std::string_view sql)
 void DeleteStoredQuery(sqlite3* db, std::string_view name);
 std::vector<std::string> StoredQueryNames(sqlite3* db);
 
-// Double-quoted SQLite identifier.
-std::string QuoteName(std::string_view name);
-
 }  // namespace albumcore::store::dao

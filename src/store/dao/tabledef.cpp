@@ -1,3 +1,4 @@
+#include "store/jetsql/sql_quoting.h"
 #include "store/dao/tabledef.h"
 
 #include <sqlite3.h>
@@ -12,14 +13,6 @@ namespace albumcore::store::dao {
 using com::ComPtr;
 using jetsql::JetType;
 
-std::string SqlLiteral(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
 
 namespace {
 
@@ -79,7 +72,7 @@ std::string DefaultLiteral(const com::Variant& v) {
   if (text == "No" || text == "False" || text == "Off") return "0";
   if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
     text = text.substr(1, text.size() - 2);
-  return SqlLiteral(text);
+  return jetsql::QuoteString(text);
 }
 
 bool TableExists(sqlite3* db, std::string_view name) {
@@ -113,7 +106,7 @@ ComPtr<FieldDef> FieldDef::FromSchema(const std::string& name, int type, int64_t
 std::string FieldDef::ColumnDefinition(bool addingToExisting) const {
   const char* declared = DeclaredType(type_);
   if (declared == nullptr) ThrowJet(daoerr::kInvalidFieldType, "Invalid field data type for '" + name_ + "'.");
-  const std::string quoted = QuoteName(name_);
+  const std::string quoted = jetsql::QuoteIdentifier(name_);
   std::string def = quoted + " " + declared;
   if (type_ == dbText) def += "(" + std::to_string(size_ > 0 ? size_ : 255) + ")";
   if ((attributes_ & dbAutoIncrField) != 0) {
@@ -126,14 +119,14 @@ std::string FieldDef::ColumnDefinition(bool addingToExisting) const {
     if (!addingToExisting || hasDefault) {
       def += " NOT NULL";
     } else {
-      def += " CONSTRAINT " + QuoteName(kRequiredCheckPrefix + name_) + " CHECK (" + quoted + " IS NOT NULL)";
+      def += " CONSTRAINT " + jetsql::QuoteIdentifier(kRequiredCheckPrefix + name_) + " CHECK (" + quoted + " IS NOT NULL)";
     }
   }
   if (hasDefault) def += " DEFAULT " + DefaultLiteral(default_);
   if (IsText(type_)) {
     if (!caseSensitive_) def += " COLLATE JETNOCASE";
     if (!allowZeroLength_)
-      def += " CONSTRAINT " + QuoteName(kZeroLengthCheckPrefix + name_) + " CHECK (" + quoted + " <> '')";
+      def += " CONSTRAINT " + jetsql::QuoteIdentifier(kZeroLengthCheckPrefix + name_) + " CHECK (" + quoted + " <> '')";
   }
   return def;
 }
@@ -202,7 +195,7 @@ void TableDef::AppendField(const ComPtr<FieldDef>& field) {
     pending_.push_back(field);
     return;
   }
-  session_->Exec("ALTER TABLE " + QuoteName(name_) + " ADD COLUMN " + field->ColumnDefinition(true));
+  session_->Exec("ALTER TABLE " + jetsql::QuoteIdentifier(name_) + " ADD COLUMN " + field->ColumnDefinition(true));
   session_->ForgetStatements();
   field->MarkAppended();
 }
@@ -211,7 +204,7 @@ void TableDef::Create() {
   if (existing_) ThrowJet(daoerr::kTableExists, "Table '" + name_ + "' already exists.");
   if (TableExists(session_->db(), name_)) ThrowJet(daoerr::kTableExists, "Table '" + name_ + "' already exists.");
   if (pending_.empty()) ThrowJet(daoerr::kNoFieldDefined, "No field defined--cannot append TableDef.");
-  std::string ddl = "CREATE TABLE " + QuoteName(name_) + " (";
+  std::string ddl = "CREATE TABLE " + jetsql::QuoteIdentifier(name_) + " (";
   for (size_t i = 0; i < pending_.size(); ++i) ddl += (i ? ", " : "") + pending_[i]->ColumnDefinition(false);
   session_->Exec(ddl + ")");
   for (auto& f : pending_) f->MarkAppended();
@@ -252,7 +245,7 @@ void TableDefCollection::Append(const ComPtr<TableDef>& table) const {
 
 void TableDefCollection::Delete(std::string_view name) const {
   auto table = Item(name);
-  session_->Exec("DROP TABLE " + QuoteName(table->Name()));
+  session_->Exec("DROP TABLE " + jetsql::QuoteIdentifier(table->Name()));
 }
 
 }  // namespace albumcore::store::dao

@@ -143,7 +143,4 @@ class TableDefCollection {
   std::shared_ptr<Session> session_;
 };
 
-// SQLite text literal.
-std::string SqlLiteral(std::string_view text);
-
 }  // namespace albumcore::store::dao

@@ -1,3 +1,4 @@
+#include "store/jetsql/ascii.h"
 #include "store/jetsql/emitter.h"
 
 #include <algorithm>
@@ -76,12 +77,6 @@ Ty TyFromJet(JetType t) {
 }
 
 bool IsNumeric(Ty t) { return t == Ty::Bool || t == Ty::Integer || t == Ty::Real || t == Ty::Date; }
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
 
 struct Col {
   std::string name;

@@ -4,15 +4,14 @@
 
 #include "store/jetsql/ast.h"
 #include "store/jetsql/schema.h"
+#include "store/jetsql/sql_quoting.h"
 #include "store/jetsql/translator.h"
 
 namespace albumcore::store::jetsql {
 
 Translation EmitStatement(const Statement& statement, SchemaCatalog& catalog);
 
-// SQLite literal forms used by the emitter, exposed for tests.
-std::string QuoteIdentifier(std::string_view name);
-std::string QuoteString(std::string_view text);
+// Real numbers as the emitter writes them, exposed for tests.
 std::string FormatReal(double value);
 
 }  // namespace albumcore::store::jetsql

@@ -1,3 +1,4 @@
+#include "store/jetsql/ascii.h"
 #include "store/jetsql/jet_dates.h"
 
 #include <chrono>
@@ -15,13 +16,6 @@ constexpr int64_t kMsPerDay = 86400000;
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
-
-bool IEquals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 // Days since 1899-12-30 of a calendar day; nullopt outside years 100..9999.
 std::optional<int64_t> DayNumber(int y, int m, int d) {

@@ -1,3 +1,4 @@
+#include "store/jetsql/ascii.h"
 #include "store/jetsql/jet_values.h"
 
 #include <cctype>
@@ -8,13 +9,6 @@
 namespace albumcore::store::jetsql {
 
 namespace {
-
-bool IEquals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 std::string Fixed(double v, int decimals) {
   char buf[400];

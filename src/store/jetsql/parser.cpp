@@ -1,3 +1,4 @@
+#include "store/jetsql/ascii.h"
 #include "store/jetsql/parser.h"
 
 #include <algorithm>
@@ -9,19 +10,6 @@
 namespace albumcore::store::jetsql {
 
 namespace {
-
-bool IEquals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // Words that end a name or an expression where an alias could follow.
 bool IsReserved(std::string_view w) {

@@ -1,3 +1,4 @@
+#include "store/jetsql/ascii.h"
 #include "store/jetsql/schema.h"
 
 #include <cctype>
@@ -50,12 +51,6 @@ const ColumnInfo* TableInfo::FindColumn(std::string_view column) const {
 }
 
 namespace {
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
