@@ -18,13 +18,16 @@ namespace albumcore::com {
 class ComError : public std::exception {
  public:
   explicit ComError(HRESULT hr, std::string detail = {})
-      : hr_(hr), message_(DescribeHresult(hr) + (detail.empty() ? "" : ": " + detail)) {}
+      : hr_(hr), detail_(std::move(detail)), message_(DescribeHresult(hr) + (detail_.empty() ? "" : ": " + detail_)) {}
 
   HRESULT hr() const noexcept { return hr_; }
+  // What went wrong in words, without the status; may be empty.
+  const std::string& detail() const noexcept { return detail_; }
   const char* what() const noexcept override { return message_.c_str(); }
 
  private:
   HRESULT hr_;
+  std::string detail_;
   std::string message_;
 };
 

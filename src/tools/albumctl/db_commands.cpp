@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -29,26 +28,6 @@ struct DbArgs {
   bool json = false;
 };
 
-// Does the Jet text return rows? SELECT, a parenthesised SELECT, TRANSFORM,
-// or a PARAMETERS declaration in front of one of them.
-bool ReturnsRows(std::string_view jet) {
-  auto upper = [](std::string_view s) {
-    std::string u(s);
-    for (auto& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return u;
-  };
-  std::string text = upper(jet);
-  size_t start = text.find_first_not_of(" \t\r\n(");
-  if (start == std::string::npos) return false;
-  text.erase(0, start);
-  if (text.rfind("PARAMETERS", 0) == 0) {
-    size_t semicolon = text.find(';');
-    if (semicolon == std::string::npos) return false;
-    return ReturnsRows(text.substr(semicolon + 1));
-  }
-  return text.rfind("SELECT", 0) == 0 || text.rfind("TRANSFORM", 0) == 0;
-}
-
 // "name=value": a whole number becomes VT_I4, anything else text.
 std::pair<std::string, com::Variant> ParseParam(const std::string& assignment) {
   const size_t eq = assignment.find('=');
@@ -64,13 +43,31 @@ std::pair<std::string, com::Variant> ParseParam(const std::string& assignment) {
   return {name, com::Variant(text)};
 }
 
+// Runs `body`, naming `file` in whatever the engine raises.
+template <class Body>
+auto AboutFile(const std::string& file, Body&& body) {
+  try {
+    return body();
+  } catch (const com::ComError& e) {
+    const std::string prefix = file + ": ";
+    if (e.detail().rfind(prefix, 0) == 0) throw;  // named already
+    throw com::ComError(e.hr(), prefix + (e.detail().empty() ? com::DescribeHresult(e.hr()) : e.detail()));
+  }
+}
+
 com::ComPtr<store::dao::Database> OpenFile(const std::string& file) {
-  return com::MakeObject<DBEngine>()->OpenDatabase(file);
+  return AboutFile(file, [&] { return com::MakeObject<DBEngine>()->OpenDatabase(file); });
+}
+
+// What the translator makes of the statement (cached, so running it after
+// costs no second translation).
+std::shared_ptr<const store::jetsql::Translation> Translate(store::dao::Database& db, std::string_view jet) {
+  return db.session()->Translate(jet);
 }
 
 void RunStatement(const DbArgs& args) {
   auto db = OpenFile(args.file);
-  if (ReturnsRows(args.statement)) {
+  if (Translate(*db, args.statement)->returnsRows()) {
     auto rows = db->OpenRecordset(args.statement);
     PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
   } else {
@@ -86,11 +83,17 @@ void RunStatement(const DbArgs& args) {
 void RunStoredQuery(const DbArgs& args) {
   auto db = OpenFile(args.file);
   auto query = db->QueryDefs(args.query);
+  const auto translation = Translate(*db, query->SQL());
+  if (translation->parameters.size() > args.params.size()) {
+    std::string names;
+    for (const auto& p : translation->parameters) names += (names.empty() ? "" : ", ") + p.name;
+    throw CLI::ValidationError(args.query + " takes the parameters " + names + ": give each as -p name=value");
+  }
   for (const auto& assignment : args.params) {
     auto [name, value] = ParseParam(assignment);
     query->Parameters(name).SetValue(value);
   }
-  if (ReturnsRows(query->SQL())) {
+  if (translation->returnsRows()) {
     auto rows = query->OpenRecordset();
     PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
   } else {
@@ -161,7 +164,8 @@ void AddDbCommands(CLI::App& app) {
   compact->add_option("source", args->file, "catalogue file")->required();
   compact->add_option("target", args->target, "new file (must not exist)")->required();
   compact->callback([args] {
-    com::MakeObject<DBEngine>()->CompactDatabase(args->file, args->target);
+    std::cerr << "compacting " << args->file << " ...\n";
+    AboutFile(args->file, [&] { com::MakeObject<DBEngine>()->CompactDatabase(args->file, args->target); });
     std::cout << "compacted " << args->file << " into " << args->target << " ("
               << std::filesystem::file_size(args->file) << " -> " << std::filesystem::file_size(args->target)
               << " bytes)\n";
@@ -170,7 +174,8 @@ void AddDbCommands(CLI::App& app) {
   auto* repair = db->add_subcommand("repair", "bring a damaged catalogue back to a consistent file, in place");
   repair->add_option("file", args->file, "catalogue file")->required();
   repair->callback([args] {
-    com::MakeObject<DBEngine>()->RepairDatabase(args->file);
+    std::cerr << "checking and repairing " << args->file << " ...\n";
+    AboutFile(args->file, [&] { com::MakeObject<DBEngine>()->RepairDatabase(args->file); });
     std::cout << "repaired " << args->file << "\n";
   });
 
@@ -185,7 +190,7 @@ void AddDbCommands(CLI::App& app) {
 
   auto* version = db->add_subcommand("version", "print the database version the catalogue records");
   version->add_option("file", args->file, "catalogue file")->required();
-  version->callback([args] { std::cout << Version(args->file) << "\n"; });
+  version->callback([args] { std::cout << AboutFile(args->file, [&] { return Version(args->file); }) << "\n"; });
 }
 
 }  // namespace albumcore::tools

@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
     std::cerr << "albumctl: " << e.what() << "\n";
     return 2;
   } catch (const ac::com::ComError& e) {
-    std::cerr << "albumctl: " << e.what() << "\n";
+    // The words first; the status for scripts and bug reports after.
+    const std::string status = ac::com::DescribeHresult(e.hr());
+    std::cerr << "albumctl: " << (e.detail().empty() ? status : e.detail() + " [" + status + "]") << "\n";
     return 2;
   }
   return 0;
