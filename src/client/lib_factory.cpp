@@ -4,9 +4,8 @@
 
 namespace albumcore::client {
 
-namespace {
-
-class Proxy final : public sdbus::ProxyInterfaces<::com::orvane::KIVALBUMCORELib::IKivLibFactory_proxy> {
+class LibFactory::Proxy final
+    : public sdbus::ProxyInterfaces<::com::orvane::KIVALBUMCORELib::IKivLibFactory_proxy> {
  public:
   Proxy(Session& session, const std::string& path) : ProxyInterfaces(session.connection(), session.serverName(), path) {
     registerProxy();
@@ -14,37 +13,31 @@ class Proxy final : public sdbus::ProxyInterfaces<::com::orvane::KIVALBUMCORELib
   ~Proxy() { unregisterProxy(); }
 };
 
-}  // namespace
-
 LibFactory::LibFactory(std::shared_ptr<Session> session) : session_(std::move(session)) {
   com::ThrowIfFailed(session_->CreateInstance("Zeph.TovLibFactory", &object_));
+  proxy_ = std::make_unique<Proxy>(*session_, object_->path());
 }
+
+LibFactory::~LibFactory() = default;
 
 com::HRESULT LibFactory::RegWriteToLocalMachine(const std::string& keyPath, const std::string& valueName,
                                                 const com::Variant& value) {
   auto wire = dbus::EncodeVariant(value, &session_->marshaller());
-  return static_cast<com::HRESULT>(CallServer(*session_, [&] {
-    Proxy proxy(*session_, object_->path());
-    return proxy.RegWriteToLocalMachine(keyPath, valueName, wire);
-  }));
+  return static_cast<com::HRESULT>(
+      CallServer(*session_, [&] { return proxy_->RegWriteToLocalMachine(keyPath, valueName, wire); }));
 }
 
 com::HRESULT LibFactory::RegReadFromLocalMachine(const std::string& keyPath, const std::string& valueName,
                                                  com::Variant& value) {
   auto wire = dbus::EncodeVariant(value, &session_->marshaller());
-  auto [hr, out] = CallServer(*session_, [&] {
-    Proxy proxy(*session_, object_->path());
-    return proxy.RegReadFromLocalMachine(keyPath, valueName, wire);
-  });
+  auto [hr, out] =
+      CallServer(*session_, [&] { return proxy_->RegReadFromLocalMachine(keyPath, valueName, wire); });
   value = dbus::DecodeVariant(out, &session_->marshaller());
   return static_cast<com::HRESULT>(hr);
 }
 
 com::HRESULT LibFactory::PauseWebSharesCleanup(bool pause) {
-  return static_cast<com::HRESULT>(CallServer(*session_, [&] {
-    Proxy proxy(*session_, object_->path());
-    return proxy.PauseWebSharesCleanup(pause);
-  }));
+  return static_cast<com::HRESULT>(CallServer(*session_, [&] { return proxy_->PauseWebSharesCleanup(pause); }));
 }
 
 }  // namespace albumcore::client

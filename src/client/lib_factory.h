@@ -8,6 +8,7 @@ namespace albumcore::client {
 
 class LibFactory {
  public:
+  ~LibFactory();
   // Creates (or finds: there is one per server) the factory. Raises
   // TransportError when the server cannot be reached, ComError when it
   // refuses.
@@ -22,8 +23,10 @@ class LibFactory {
   const com::ComPtr<RemoteObject>& object() const { return object_; }
 
  private:
+  class Proxy;
   std::shared_ptr<Session> session_;
   com::ComPtr<RemoteObject> object_;
+  std::unique_ptr<Proxy> proxy_;
 };
 
 }  // namespace albumcore::client
