@@ -1,0 +1,148 @@
+// The emitter's working state, shared by the files of emit/: static types of
+// emitted expressions, the sources a FROM clause brings into scope, and the
+// Emitter class whose members each file defines (statements.cpp, ddl.cpp,
+// select.cpp, expressions.cpp, functions.cpp). Internal to the translator:
+// translator.h is the contract.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "store/jetsql/ast.h"
+#include "store/jetsql/jet_error.h"
+#include "store/jetsql/schema.h"
+#include "store/jetsql/sql_quoting.h"
+#include "store/jetsql/translator.h"
+
+namespace albumcore::store::jetsql::emit {
+
+// Static type of an emitted expression, as far as the schema tells.
+enum class Ty : uint8_t { Unknown, Null, Bool, Integer, Real, Date, Text, Binary };
+
+Ty TyFromJet(JetType t);
+
+inline bool IsNumeric(Ty t) { return t == Ty::Bool || t == Ty::Integer || t == Ty::Real || t == Ty::Date; }
+
+struct Col {
+  std::string name;
+  Ty type = Ty::Unknown;
+  std::string collation;
+  bool textAffinity = false;
+  JetType jetType = JetType::Unknown;  // as declared, for table columns
+};
+
+JetType JetFromTy(Ty t);
+
+struct Source {
+  std::string exposed;    // qualifier name in Jet text; empty for an unnamed derived table
+  std::string qualifier;  // quoted qualifier in SQLite text (generated for an unnamed one)
+  std::vector<Col> columns;
+  bool baseTable = false;
+  std::string tableSql;  // "schema"."table" of a base table
+  bool aliased = false;
+};
+
+struct Emitted {
+  std::string sql;
+  Ty type = Ty::Unknown;
+  std::string collation;
+  bool predicate = false;  // a truth value in SQLite form (1/0), not Jet's -1/0
+  bool column = false;
+  bool textAffinity = false;
+  std::optional<std::string> constText;  // the value, when it is constant text
+  std::string columnName;
+  JetType jetType = JetType::Unknown;  // a column's declared type
+};
+
+struct Scope {
+  Scope* parent = nullptr;
+  std::vector<Source> sources;
+  std::vector<std::pair<std::string, Emitted>> aliases;
+};
+
+struct SelectResult {
+  std::string sql;
+  std::vector<Col> outputs;
+};
+
+// Where an expression stands: a value (Jet's -1/0 truth) or a condition.
+enum class Ctx : uint8_t { Value, Condition };
+
+const Col* FindCol(const Source& s, std::string_view name);
+
+class Emitter {
+ public:
+  Emitter(SchemaCatalog& catalog, Translation& out) : catalog_(catalog), out_(out) {}
+
+  void Run(const Statement& st);
+
+ private:
+  // ---------------- statements (statements.cpp) ----------------
+  void Emit(const SelectStmt& s);
+  void Emit(const InsertStmt& ins);
+  void Emit(const UpdateStmt& up);
+  void Emit(const DeleteStmt& del);
+
+  // ---------------- schema statements (ddl.cpp) ----------------
+  static std::string SqliteType(const ColumnDef& c, bool& counter);
+  static std::string ColumnSql(const ColumnDef& c);
+  void Emit(const CreateTableStmt& ct);
+  void Emit(const AlterTableStmt& at);
+  void Emit(const DropStmt& d);
+  void Emit(const CreateIndexStmt& ci);
+
+  // ---------------- SELECT (select.cpp) ----------------
+  SelectResult EmitSelect(const SelectStmt& s, Scope* parent);
+  std::string ApplyTop(const SelectCore& core, const std::string& sql, Scope& scope);
+  std::string OrderBy(const std::vector<OrderItem>& items, Scope* scope, const std::vector<Col>& outputs);
+  std::string EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs);
+  std::string Star(const Expr& e, Scope& scope, std::vector<Col>& outputs);
+  std::string EmitSource(const TableSource& t, Scope& scope);
+  static void AddSource(Scope& scope, Source s);
+  std::string StoredQuery(const TableSource& t, const std::string& text, Scope& scope);
+
+  // ---------------- expressions (expressions.cpp) ----------------
+  Emitted Val(const Expr& e, Scope& scope) { return Finish(Expression(e, scope, Ctx::Value), Ctx::Value); }
+  Emitted Cond(const Expr& e, Scope& scope) { return Finish(Expression(e, scope, Ctx::Condition), Ctx::Condition); }
+  static Emitted Finish(Emitted e, Ctx ctx);
+  static Emitted Literal(std::string sql, Ty type);
+  static Emitted TextLiteral(const std::string& text);
+  Emitted Expression(const Expr& e, Scope& scope, Ctx ctx);
+  Emitted ColumnRef(const Source& s, const Col& c);
+  Emitted Name(const Expr& e, Scope& scope);
+  Emitted ParameterRef(const std::string& name, size_t position);
+  int Parameter(const std::string& name, size_t position);
+  Emitted Unary(const Expr& e, Scope& scope, Ctx ctx);
+  static const char* ComparisonSql(Op op);
+  static std::string TextForm(const Emitted& v);
+  Emitted Binary(const Expr& e, Scope& scope, Ctx ctx);
+  static Ty ArithmeticType(Ty a, Ty b, bool dateKeeps);
+  Emitted Like(const Expr& e, Scope& scope);
+
+  // ---------------- function calls (functions.cpp) ----------------
+  Emitted Call(const Expr& e, Scope& scope);
+  static std::string LowerAscii(std::string_view s);
+
+  // ---------------- helpers (statements.cpp) ----------------
+  // Longest SQL text the emitter writes more than once (aliases, TOP PERCENT).
+  static constexpr size_t kMaxRepeatedSql = 64 * 1024;
+  [[noreturn]] static void TooComplex() { ThrowJet(jeterr::kSyntax, "Query is too complex"); }
+  [[noreturn]] static void UnknownTable(const std::string& name);
+  static std::string TargetColumn(const TableInfo& table, const std::string& name);
+  std::string AttachSchema(const std::string& file);
+
+  SchemaCatalog& catalog_;
+  Translation& out_;
+  std::vector<QueryParameter> declared_;
+  std::vector<std::string> paramKeys_;
+  int nesting_ = 0;
+  int storedDepth_ = 0;
+  size_t positionBase_ = 0;
+  int derivedCount_ = 0;
+};
+
+}  // namespace albumcore::store::jetsql::emit

@@ -1,0 +1,416 @@
+// Expressions: literals, names and parameters, operators with Jet's
+// meaning, LIKE with its index range.
+#include "store/jetsql/emit/emitter_state.h"
+
+#include "store/jetsql/emitter.h"
+#include "store/jetsql/jet_text.h"
+
+namespace albumcore::store::jetsql::emit {
+
+Emitted Emitter::Finish(Emitted e, Ctx ctx) {
+  if (ctx == Ctx::Value && e.predicate) {
+    // Jet's true is -1.
+    e.sql = "(-" + e.sql + ")";
+    e.predicate = false;
+    e.type = Ty::Bool;
+    e.column = false;
+  }
+  return e;
+}
+
+Emitted Emitter::Literal(std::string sql, Ty type) {
+  Emitted e;
+  e.sql = std::move(sql);
+  e.type = type;
+  return e;
+}
+
+static std::string Signed(std::string number) { return number[0] == '-' ? "(" + number + ")" : number; }
+
+Emitted Emitter::TextLiteral(const std::string& text) {
+  Emitted e = Literal(QuoteString(text), Ty::Text);
+  e.constText = text;
+  return e;
+}
+
+Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
+  switch (e.kind) {
+    case ExprKind::Null:
+      return Literal("NULL", Ty::Null);
+    // Negative literals (&HFFFF, dates before 1899-12-30) are parenthesized:
+    // after a minus sign, "--" would start an SQL comment.
+    case ExprKind::Integer:
+      return Literal(Signed(std::to_string(e.integer)), Ty::Integer);
+    case ExprKind::Real:
+      return Literal(Signed(FormatReal(e.real)), Ty::Real);
+    case ExprKind::Date:
+      return Literal(Signed(FormatReal(e.real)), Ty::Date);
+    case ExprKind::Bool:
+      return Literal(e.integer != 0 ? "-1" : "0", Ty::Bool);
+    case ExprKind::String:
+      return TextLiteral(e.text);
+    case ExprKind::Name:
+      return Name(e, scope);
+    case ExprKind::Star:
+      ThrowJet(jeterr::kSyntax, "Syntax error: '*' is not valid here (position " + std::to_string(e.pos) + ")");
+    case ExprKind::Unary:
+      return Unary(e, scope, ctx);
+    case ExprKind::Binary:
+      return Binary(e, scope, ctx);
+    case ExprKind::Between: {
+      Emitted v = Val(*e.args[0], scope);
+      Emitted lo = Val(*e.args[1], scope);
+      Emitted hi = Val(*e.args[2], scope);
+      const bool nocase = v.collation == kNoCaseCollation;
+      Emitted r;
+      r.sql = "(" + v.sql + (nocase ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT" : "") + " BETWEEN " + lo.sql +
+              " AND " + hi.sql + ")";
+      r.predicate = true;
+      return r;
+    }
+    case ExprKind::InList: {
+      Emitted v = Val(*e.args[0], scope);
+      std::string list;
+      for (size_t i = 1; i < e.args.size(); ++i) list += (i > 1 ? ", " : "") + Val(*e.args[i], scope).sql;
+      Emitted r;
+      r.sql = "(" + v.sql + (v.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT IN (" : " IN (") +
+              list + "))";
+      r.predicate = true;
+      return r;
+    }
+    case ExprKind::InSelect: {
+      Emitted v = Val(*e.args[0], scope);
+      SelectResult sub = EmitSelect(*e.select, &scope);
+      if (sub.outputs.size() != 1)
+        ThrowJet(3306, "You have written a subquery that can return more than one field without using the EXISTS "
+                       "reserved word in the main query's FROM clause");
+      Emitted r;
+      r.sql = "(" + v.sql + (v.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT IN (" : " IN (") +
+              sub.sql + "))";
+      r.predicate = true;
+      return r;
+    }
+    case ExprKind::IsNull: {
+      Emitted v = Val(*e.args[0], scope);
+      Emitted r;
+      r.sql = "(" + v.sql + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+      r.predicate = true;
+      return r;
+    }
+    case ExprKind::Like:
+      return Like(e, scope);
+    case ExprKind::Call:
+      return Call(e, scope);
+    case ExprKind::Exists: {
+      SelectResult sub = EmitSelect(*e.select, &scope);
+      Emitted r;
+      r.sql = "(EXISTS (" + sub.sql + "))";
+      r.predicate = true;
+      return r;
+    }
+    case ExprKind::Subquery: {
+      SelectResult sub = EmitSelect(*e.select, &scope);
+      if (sub.outputs.size() != 1)
+        ThrowJet(3306, "You have written a subquery that can return more than one field");
+      Emitted r;
+      r.sql = "(" + sub.sql + ")";
+      r.type = sub.outputs[0].type;
+      return r;
+    }
+  }
+  ThrowJet(jeterr::kSyntax, "Syntax error in query expression");
+}
+
+Emitted Emitter::ColumnRef(const Source& s, const Col& c) {
+  Emitted e;
+  e.sql = s.qualifier + "." + QuoteIdentifier(c.name);
+  e.type = c.type;
+  e.collation = c.collation;
+  e.column = true;
+  e.columnName = c.name;
+  e.textAffinity = c.textAffinity;
+  e.jetType = c.jetType;
+  return e;
+}
+
+Emitted Emitter::Name(const Expr& e, Scope& scope) {
+  const auto& parts = e.parts;
+  if (parts.size() == 1) {
+    for (Scope* s = &scope; s != nullptr; s = s->parent) {
+      const Source* found = nullptr;
+      const Col* col = nullptr;
+      for (const auto& src : s->sources) {
+        if (const Col* c = FindCol(src, parts[0])) {
+          if (found != nullptr)
+            ThrowJet(jeterr::kAmbiguousField, "The specified field '" + parts[0] +
+                                                  "' could refer to more than one table listed in the FROM clause");
+          found = &src;
+          col = c;
+        }
+      }
+      if (found != nullptr) return ColumnRef(*found, *col);
+      if (s == &scope) {
+        for (const auto& [alias, value] : s->aliases) {
+          if (SameName(alias, parts[0])) {
+            // Each use repeats the aliased expression's text; aliases built
+            // on aliases would otherwise grow it exponentially.
+            if (value.sql.size() > kMaxRepeatedSql) TooComplex();
+            Emitted v = value;
+            v.sql = "(" + v.sql + ")";
+            return v;
+          }
+        }
+      }
+    }
+  } else if (parts.size() == 2) {
+    for (Scope* s = &scope; s != nullptr; s = s->parent) {
+      for (const auto& src : s->sources) {
+        if (src.exposed.empty() || !SameName(src.exposed, parts[0])) continue;
+        const Col* c = FindCol(src, parts[1]);
+        if (c == nullptr)
+          ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + parts[0] + "." + parts[1] + "'");
+        return ColumnRef(src, *c);
+      }
+    }
+  }
+  std::string name;
+  for (const auto& p : parts) name += (name.empty() ? "" : ".") + p;
+  return ParameterRef(name, e.pos + positionBase_);
+}
+
+Emitted Emitter::ParameterRef(const std::string& name, size_t position) {
+  Emitted e;
+  const int n = Parameter(name, position);
+  e.sql = "?" + std::to_string(n);
+  e.type = TyFromJet(out_.parameters[static_cast<size_t>(n - 1)].declaredType);
+  return e;
+}
+
+int Emitter::Parameter(const std::string& name, size_t position) {
+  const std::string key = FoldText(name);
+  for (size_t i = 0; i < paramKeys_.size(); ++i) {
+    if (paramKeys_[i] == key) {
+      auto& p = out_.parameters[i];
+      p.position = std::min(p.position, position);
+      return p.number;
+    }
+  }
+  QueryParameter p;
+  p.name = name;
+  p.position = position;
+  p.number = static_cast<int>(paramKeys_.size()) + 1;
+  for (const auto& d : declared_) {
+    if (SameName(d.name, name)) {
+      p.declaredType = d.declaredType;
+      p.declaredSize = d.declaredSize;
+      break;
+    }
+  }
+  if (paramKeys_.size() >= 32000) ThrowJet(jeterr::kSyntax, "Query is too complex: too many parameters");
+  paramKeys_.push_back(key);
+  out_.parameters.push_back(std::move(p));
+  return static_cast<int>(paramKeys_.size());
+}
+
+Emitted Emitter::Unary(const Expr& e, Scope& scope, Ctx ctx) {
+  Emitted r;
+  switch (e.op) {
+    case Op::Not: {
+      if (ctx == Ctx::Condition) {
+        Emitted v = Expression(*e.args[0], scope, Ctx::Condition);
+        if (v.predicate) {
+          r.sql = "(NOT " + v.sql + ")";
+          r.predicate = true;
+          return r;
+        }
+        r.sql = "(~" + v.sql + ")";
+        r.type = Ty::Integer;
+        return r;
+      }
+      // Jet's Not is bitwise on values: Not 0 = -1, Not -1 = 0.
+      Emitted v = Val(*e.args[0], scope);
+      r.sql = "(~" + v.sql + ")";
+      r.type = v.type == Ty::Bool ? Ty::Bool : Ty::Integer;
+      return r;
+    }
+    case Op::Neg: {
+      Emitted v = Val(*e.args[0], scope);
+      r.sql = "(- " + v.sql + ")";
+      r.type = IsNumeric(v.type) ? (v.type == Ty::Bool ? Ty::Integer : v.type) : Ty::Unknown;
+      return r;
+    }
+    case Op::Pos:
+      return Val(*e.args[0], scope);
+    default:
+      break;
+  }
+  ThrowJet(jeterr::kSyntax, "Syntax error in query expression");
+}
+
+const char* Emitter::ComparisonSql(Op op) {
+  switch (op) {
+    case Op::Eq: return " = ";
+    case Op::Ne: return " <> ";
+    case Op::Lt: return " < ";
+    case Op::Le: return " <= ";
+    case Op::Gt: return " > ";
+    case Op::Ge: return " >= ";
+    default: return nullptr;
+  }
+}
+
+// The text a value contributes to & concatenation.
+std::string Emitter::TextForm(const Emitted& v) {
+  switch (v.type) {
+    case Ty::Text:
+    case Ty::Integer:
+    case Ty::Bool:
+    case Ty::Null:
+      return v.sql;
+    case Ty::Date:
+      return "jet_datestr(" + v.sql + ")";
+    default:
+      return "jet_cstr(" + v.sql + ")";
+  }
+}
+
+Emitted Emitter::Binary(const Expr& e, Scope& scope, Ctx ctx) {
+  Emitted r;
+  if (const char* cmp = ComparisonSql(e.op)) {
+    Emitted a = Val(*e.args[0], scope);
+    Emitted b = Val(*e.args[1], scope);
+    const bool nocase = a.collation == kNoCaseCollation || b.collation == kNoCaseCollation;
+    r.sql = "(" + a.sql + cmp + b.sql + (nocase ? " COLLATE JETNOCASE" : "") + ")";
+    r.predicate = true;
+    return r;
+  }
+  switch (e.op) {
+    case Op::And:
+    case Op::Or: {
+      const char* word = e.op == Op::And ? " AND " : " OR ";
+      if (ctx == Ctx::Condition) {
+        const std::string a = Cond(*e.args[0], scope).sql;
+        const std::string b = Cond(*e.args[1], scope).sql;
+        r.sql = "(" + a + word + b + ")";
+        r.predicate = true;
+        return r;
+      }
+      // As values, And and Or are bitwise, with Jet's rules for Null.
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      r.sql = (e.op == Op::And ? "jet_and(" : "jet_or(") + a.sql + ", " + b.sql + ")";
+      r.type = a.type == Ty::Bool && b.type == Ty::Bool ? Ty::Bool : Ty::Integer;
+      return r;
+    }
+    case Op::Xor:
+    case Op::Eqv:
+    case Op::Imp: {
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      const char* fn = e.op == Op::Xor ? "jet_xor(" : e.op == Op::Eqv ? "jet_eqv(" : "jet_imp(";
+      r.sql = fn + a.sql + ", " + b.sql + ")";
+      r.type = a.type == Ty::Bool && b.type == Ty::Bool ? Ty::Bool : Ty::Integer;
+      return r;
+    }
+    case Op::Concat: {
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      if (a.constText && b.constText) return TextLiteral(*a.constText + *b.constText);
+      r.type = Ty::Text;
+      if (a.constText || b.constText) {
+        // One side is text: the result is never Null.
+        r.sql = "(ifnull(" + TextForm(a) + ", '') || ifnull(" + TextForm(b) + ", ''))";
+      } else {
+        r.sql = "jet_concat(" + (a.type == Ty::Date ? TextForm(a) : a.sql) + ", " +
+                (b.type == Ty::Date ? TextForm(b) : b.sql) + ")";
+      }
+      return r;
+    }
+    case Op::Add: {
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      if (a.constText && b.constText) return TextLiteral(*a.constText + *b.constText);
+      if (a.type == Ty::Text && b.type == Ty::Text) {
+        r.sql = "(" + a.sql + " || " + b.sql + ")";
+        r.type = Ty::Text;
+      } else if ((IsNumeric(a.type) || a.type == Ty::Null) && (IsNumeric(b.type) || b.type == Ty::Null)) {
+        r.sql = "(" + a.sql + " + " + b.sql + ")";
+        r.type = ArithmeticType(a.type, b.type, true);
+      } else if ((a.type == Ty::Text && IsNumeric(b.type)) || (IsNumeric(a.type) && b.type == Ty::Text)) {
+        r.sql = "(" + a.sql + " + " + b.sql + ")";
+        r.type = Ty::Real;
+      } else {
+        // Decided per row: text + text concatenates, anything else adds.
+        r.sql = "jet_add(" + a.sql + ", " + b.sql + ")";
+        r.type = Ty::Unknown;
+      }
+      return r;
+    }
+    case Op::Sub:
+    case Op::Mul: {
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      r.sql = "(" + a.sql + (e.op == Op::Sub ? " - " : " * ") + b.sql + ")";
+      if (e.op == Op::Sub && a.type == Ty::Date && b.type == Ty::Date) r.type = Ty::Real;
+      else r.type = ArithmeticType(a.type, b.type, e.op == Op::Sub);
+      return r;
+    }
+    case Op::Div: {
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      r.sql = "(CAST(" + a.sql + " AS REAL) / " + b.sql + ")";
+      r.type = Ty::Real;
+      return r;
+    }
+    case Op::IntDiv:
+    case Op::Mod:
+    case Op::Pow: {
+      Emitted a = Val(*e.args[0], scope);
+      Emitted b = Val(*e.args[1], scope);
+      const char* fn = e.op == Op::IntDiv ? "jet_idiv(" : e.op == Op::Mod ? "jet_mod(" : "jet_pow(";
+      r.sql = fn + a.sql + ", " + b.sql + ")";
+      r.type = e.op == Op::Pow ? Ty::Real : Ty::Integer;
+      return r;
+    }
+    default:
+      break;
+  }
+  ThrowJet(jeterr::kSyntax, "Syntax error in query expression");
+}
+
+Ty Emitter::ArithmeticType(Ty a, Ty b, bool dateKeeps) {
+  if (a == Ty::Null || b == Ty::Null) return Ty::Null;
+  if (dateKeeps && (a == Ty::Date || b == Ty::Date)) return Ty::Date;
+  if ((a == Ty::Integer || a == Ty::Bool) && (b == Ty::Integer || b == Ty::Bool)) return Ty::Integer;
+  if (IsNumeric(a) && IsNumeric(b)) return Ty::Real;
+  return Ty::Unknown;
+}
+
+Emitted Emitter::Like(const Expr& e, Scope& scope) {
+  Emitted v = Val(*e.args[0], scope);
+  Emitted p = Val(*e.args[1], scope);
+  Emitted r;
+  r.predicate = true;
+  std::string like = v.sql + " LIKE " + p.sql;
+  if (e.negated) {
+    r.sql = "(NOT (" + like + "))";
+    return r;
+  }
+  // Our like() replaces SQLite's, which switches off its LIKE index
+  // optimisation; the literal prefix's range gives the planner the index
+  // back. The range holds for every matching row, so it only narrows.
+  if (p.constText && v.column && v.textAffinity &&
+      (v.collation == "BINARY" || v.collation == kNoCaseCollation)) {
+    const LikePattern pattern(*p.constText);
+    const auto range =
+        RangeForLike(pattern, v.collation == kNoCaseCollation ? RangeCollation::NoCase : RangeCollation::Binary);
+    if (range) {
+      like += " AND " + v.sql + " >= " + QuoteString(range->lower);
+      if (range->upper) like += " AND " + v.sql + " < " + QuoteString(*range->upper);
+    }
+  }
+  r.sql = "(" + like + ")";
+  return r;
+}
+
+}  // namespace albumcore::store::jetsql::emit

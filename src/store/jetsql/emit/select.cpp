@@ -1,0 +1,255 @@
+// SELECT: cores, unions, TOP, ORDER BY, the FROM clause and stored queries
+// named like tables.
+#include "store/jetsql/emit/emitter_state.h"
+
+#include <algorithm>
+
+#include "store/jetsql/emitter.h"
+#include "store/jetsql/parser.h"
+
+namespace albumcore::store::jetsql::emit {
+
+SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
+  if (++nesting_ > kMaxNesting) ThrowJet(jeterr::kSyntax, "Query is too complex");
+  struct Leave {
+    int& n;
+    ~Leave() { --n; }
+  } leave{nesting_};
+  SelectResult result;
+  if (s.cores.size() == 1) {
+    Scope scope;
+    scope.parent = parent;
+    const SelectCore& core = s.cores.front();
+    result.sql = EmitCore(core, scope, result.outputs);
+    if (!s.orderBy.empty()) result.sql += " ORDER BY " + OrderBy(s.orderBy, &scope, result.outputs);
+    if (core.top) result.sql = ApplyTop(core, result.sql, scope);
+    return result;
+  }
+  for (size_t i = 0; i < s.cores.size(); ++i) {
+    Scope scope;
+    scope.parent = parent;
+    std::vector<Col> outputs;
+    std::string core = EmitCore(s.cores[i], scope, outputs);
+    if (s.cores[i].top) core = "SELECT * FROM (" + ApplyTop(s.cores[i], core, scope) + ")";
+    if (i == 0) {
+      result.outputs = outputs;
+      result.sql = core;
+    } else {
+      if (outputs.size() != result.outputs.size())
+        ThrowJet(3307, "The number of columns in the two selected tables or queries of a union query do not match");
+      result.sql += s.unionAll[i - 1] ? " UNION ALL " : " UNION ";
+      result.sql += core;
+    }
+  }
+  if (!s.orderBy.empty()) result.sql += " ORDER BY " + OrderBy(s.orderBy, nullptr, result.outputs);
+  return result;
+}
+
+std::string Emitter::ApplyTop(const SelectCore& core, const std::string& sql, Scope&) {
+  const double n = *core.top;
+  if (!core.topPercent) {
+    return sql + " LIMIT " + std::to_string(static_cast<int64_t>(std::min(n, 9.2e18)));
+  }
+  if (sql.size() > kMaxRepeatedSql) TooComplex();  // the statement is written twice
+  const double pct = std::min(n, 100.0);
+  return sql + " LIMIT (SELECT CAST((count(*) * " + FormatReal(pct) + " + 99.999999) / 100 AS INTEGER) FROM (" +
+         sql + "))";
+}
+
+std::string Emitter::OrderBy(const std::vector<OrderItem>& items, Scope* scope, const std::vector<Col>& outputs) {
+  std::string sql;
+  for (const auto& item : items) {
+    if (!sql.empty()) sql += ", ";
+    const Expr& e = *item.expr;
+    if (e.kind == ExprKind::Integer) {
+      if (e.integer < 1 || static_cast<size_t>(e.integer) > outputs.size())
+        ThrowJet(jeterr::kSyntax, "ORDER BY column number out of range");
+      sql += std::to_string(e.integer);
+    } else if (scope != nullptr) {
+      sql += Val(e, *scope).sql;
+    } else {
+      // A union sorts by its output columns.
+      size_t ordinal = 0;
+      if (e.kind == ExprKind::Name) {
+        for (size_t i = 0; i < outputs.size() && ordinal == 0; ++i)
+          if (SameName(outputs[i].name, e.parts.back())) ordinal = i + 1;
+      }
+      if (ordinal == 0) ThrowJet(jeterr::kSyntax, "ORDER BY of a union query must name one of its columns");
+      sql += std::to_string(ordinal);
+    }
+    if (item.descending) sql += " DESC";
+  }
+  return sql;
+}
+
+std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs) {
+  std::string from;
+  for (const auto& s : c.from) from += (from.empty() ? "" : ", ") + EmitSource(*s, scope);
+  std::string items;
+  int exprNumber = 1000;
+  for (const auto& item : c.items) {
+    if (!items.empty()) items += ", ";
+    const Expr& e = *item.expr;
+    if (e.kind == ExprKind::Star) {
+      items += Star(e, scope, outputs);
+      continue;
+    }
+    Emitted v = Val(e, scope);
+    std::string name;
+    bool needsAs = true;
+    if (!item.alias.empty()) {
+      name = item.alias;
+    } else if (v.column) {
+      name = v.columnName;
+      needsAs = false;
+    } else {
+      name = "Expr" + std::to_string(exprNumber++);
+    }
+    items += v.sql + (needsAs ? " AS " + QuoteIdentifier(name) : "");
+    outputs.push_back(Col{name, v.type, v.collation, v.textAffinity, v.column ? v.jetType : JetType::Unknown});
+    if (!item.alias.empty()) scope.aliases.emplace_back(item.alias, v);
+  }
+  std::string sql = "SELECT ";
+  // DISTINCTROW drops rows repeated in the underlying tables; over one
+  // table (which has a key) that changes nothing, over a join DISTINCT on
+  // the selected columns is the approximation.
+  const bool singleTable = c.from.size() == 1 && c.from[0]->kind == TableSource::Kind::Table;
+  if (c.distinct || (c.distinctRow && !singleTable)) sql += "DISTINCT ";
+  sql += items;
+  if (!from.empty()) sql += " FROM " + from;
+  if (c.where) sql += " WHERE " + Cond(*c.where, scope).sql;
+  if (!c.groupBy.empty()) {
+    sql += " GROUP BY ";
+    for (size_t i = 0; i < c.groupBy.size(); ++i) sql += (i ? ", " : "") + Val(*c.groupBy[i], scope).sql;
+  }
+  if (c.having) sql += " HAVING " + Cond(*c.having, scope).sql;
+  return sql;
+}
+
+std::string Emitter::Star(const Expr& e, Scope& scope, std::vector<Col>& outputs) {
+  if (!e.parts.empty()) {
+    for (const auto& s : scope.sources) {
+      if (!s.exposed.empty() && SameName(s.exposed, e.parts[0])) {
+        outputs.insert(outputs.end(), s.columns.begin(), s.columns.end());
+        return s.qualifier + ".*";
+      }
+    }
+    ThrowJet(3070, "The engine does not recognize '" + e.parts[0] + ".*' as a valid field name or expression");
+  }
+  if (scope.sources.empty()) ThrowJet(jeterr::kSyntaxSelect, "SELECT * needs a FROM clause");
+  // Columns of the same name in two tables are named table.column, as Jet
+  // names them; otherwise * stays *.
+  bool duplicates = false;
+  for (size_t i = 0; i < scope.sources.size() && !duplicates; ++i)
+    for (const auto& c : scope.sources[i].columns)
+      for (size_t j = i + 1; j < scope.sources.size() && !duplicates; ++j)
+        if (FindCol(scope.sources[j], c.name) != nullptr) duplicates = true;
+  if (!duplicates) {
+    for (const auto& s : scope.sources) outputs.insert(outputs.end(), s.columns.begin(), s.columns.end());
+    return "*";
+  }
+  std::string sql;
+  for (size_t i = 0; i < scope.sources.size(); ++i) {
+    const Source& s = scope.sources[i];
+    for (const auto& c : s.columns) {
+      bool dup = false;
+      for (size_t j = 0; j < scope.sources.size(); ++j)
+        if (j != i && FindCol(scope.sources[j], c.name) != nullptr) dup = true;
+      const std::string ref = s.qualifier + "." + QuoteIdentifier(c.name);
+      Col out = c;
+      if (dup) out.name = s.exposed + "." + c.name;
+      sql += (sql.empty() ? "" : ", ") + ref + (dup ? " AS " + QuoteIdentifier(out.name) : "");
+      outputs.push_back(std::move(out));
+    }
+  }
+  return sql;
+}
+
+std::string Emitter::EmitSource(const TableSource& t, Scope& scope) {
+  switch (t.kind) {
+    case TableSource::Kind::Table: {
+      auto table = catalog_.FindTable(t.name, t.externalFile.value_or(""));
+      if (!table && !t.externalFile) {
+        if (auto text = catalog_.StoredQueryText(t.name)) return StoredQuery(t, *text, scope);
+      }
+      if (!table) UnknownTable(t.name);
+      Source s;
+      s.baseTable = true;
+      s.aliased = !t.alias.empty();
+      s.exposed = t.alias.empty() ? table->name : t.alias;
+      s.tableSql = (t.externalFile ? QuoteIdentifier(AttachSchema(*t.externalFile)) + "." : "") + QuoteIdentifier(table->name);
+      for (const auto& c : table->columns)
+        s.columns.push_back(Col{c.name, TyFromJet(c.type), c.collation, c.textAffinity, c.type});
+      s.qualifier = QuoteIdentifier(s.exposed);
+      std::string sql = s.tableSql;
+      if (s.aliased || t.externalFile) {
+        sql += " AS " + QuoteIdentifier(s.exposed);
+        s.aliased = true;
+      }
+      AddSource(scope, std::move(s));
+      return sql;
+    }
+    case TableSource::Kind::Derived: {
+      SelectResult sub = EmitSelect(*t.derived, scope.parent);
+      Source s;
+      s.exposed = t.alias;
+      // An unnamed derived table still gets a name in SQLite, so that its
+      // columns can always be qualified.
+      s.qualifier = QuoteIdentifier(t.alias.empty() ? "jet_q" + std::to_string(++derivedCount_) : t.alias);
+      s.columns = std::move(sub.outputs);
+      const std::string qualifier = s.qualifier;
+      AddSource(scope, std::move(s));
+      return "(" + sub.sql + ") AS " + qualifier;
+    }
+    case TableSource::Kind::Join: {
+      std::string left = EmitSource(*t.left, scope);
+      std::string right = EmitSource(*t.right, scope);
+      if (t.right->kind == TableSource::Kind::Join) right = "(" + right + ")";
+      const char* kw = t.join == JoinType::Inner ? " INNER JOIN " : t.join == JoinType::Left ? " LEFT JOIN " : " RIGHT JOIN ";
+      return left + kw + right + " ON " + Cond(*t.on, scope).sql;
+    }
+  }
+  return {};
+}
+
+// Two tables of one FROM clause need different names.
+void Emitter::AddSource(Scope& scope, Source s) {
+  for (const auto& other : scope.sources) {
+    if (!s.exposed.empty() && SameName(other.exposed, s.exposed))
+      ThrowJet(jeterr::kSyntaxFrom, "'" + s.exposed + "' appears twice in the FROM clause; give one an alias");
+  }
+  scope.sources.push_back(std::move(s));
+}
+
+std::string Emitter::StoredQuery(const TableSource& t, const std::string& text, Scope& scope) {
+  if (++storedDepth_ > 8) ThrowJet(jeterr::kSyntax, "Circular reference caused by query '" + t.name + "'");
+  struct Leave {
+    int& n;
+    ~Leave() { --n; }
+  } leave{storedDepth_};
+  Statement st = ParseStatement(text);
+  auto* select = std::get_if<SelectStmt>(&st.body);
+  // Names of a stored query count as appearing where the query is named.
+  const size_t savedBase = positionBase_;
+  positionBase_ = t.pos + positionBase_;
+  struct Restore {
+    size_t& base;
+    size_t saved;
+    ~Restore() { base = saved; }
+  } restore{positionBase_, savedBase};
+  if (select == nullptr) UnknownTable(t.name);
+  for (const auto& p : st.parameters) {
+    int64_t size = 0;
+    const JetType type = JetTypeFromDeclared(p.type, false, &size);
+    declared_.push_back(QueryParameter{p.name, type, p.size.value_or(size)});
+  }
+  SelectResult sub = EmitSelect(*select, scope.parent);
+  Source s;
+  s.exposed = t.alias.empty() ? t.name : t.alias;
+  s.qualifier = QuoteIdentifier(s.exposed);
+  s.columns = std::move(sub.outputs);
+  AddSource(scope, std::move(s));
+  return "(" + sub.sql + ") AS " + QuoteIdentifier(t.alias.empty() ? t.name : t.alias);
+}
+
+}  // namespace albumcore::store::jetsql::emit
