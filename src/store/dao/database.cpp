@@ -63,7 +63,7 @@ ComPtr<Recordset> Database::OpenRecordset(std::string_view source, int type) {
   const auto name = AsName(text);
   if (type == dbOpenTable) {
     auto table = name ? session_->catalog().FindTable(*name) : nullptr;
-    if (!table) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + std::string(text) + "'.");
+    if (!table) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + std::string(text) + "'.");
     const std::string sql = "SELECT * FROM " + jetsql::QuoteIdentifier(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
     RecordsetSource s;
     s.sql = sql;

@@ -16,7 +16,7 @@ com::ComPtr<Database> DBEngine::OpenDatabase(const std::string& path) {
 
 void DBEngine::CompactDatabase(const std::string& source, const std::string& target) {
   if (!PathExists(source)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + source + "'");
-  if (target.empty() || PathExists(target)) ThrowJet(daoerr::kDatabaseExists, "Database '" + target + "' already exists.");
+  if (target.empty() || PathExists(target)) ThrowJet(jeterr::kDatabaseExists, "Database '" + target + "' already exists.");
   const std::string temporary = TemporarySibling(target);
   try {
     auto session = Session::Open(source);

@@ -5,17 +5,13 @@
 
 namespace albumcore::store::dao {
 
-namespace {
-constexpr uint16_t kCannotExecuteSelect = 3065;
-}
-
 void CheckParameterCount(const jetsql::Translation& t, size_t given) {
   if (given < t.parameters.size())
     ThrowJet(jeterr::kTooFewParameters, "Too few parameters. Expected " + std::to_string(t.parameters.size() - given) + ".");
 }
 
 int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values) {
-  if (t.returnsRows()) ThrowJet(kCannotExecuteSelect, "Cannot execute a select query.");
+  if (t.returnsRows()) ThrowJet(jeterr::kCannotExecuteSelect, "Cannot execute a select query.");
   CheckParameterCount(t, values.size());
   if (t.sql.empty()) return 0;
   AttachedFiles attached(session, t.attachments);
@@ -38,7 +34,7 @@ int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vec
 
 com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const jetsql::Translation& t,
                                 std::vector<com::Variant> values, int type, std::string_view jet) {
-  if (!t.returnsRows()) ThrowJet(3219, "Invalid operation.");
+  if (!t.returnsRows()) ThrowJet(jeterr::kInvalidOperation, "Invalid operation.");
   CheckParameterCount(t, values.size());
   RecordsetSource source;
   source.sql = t.sql;

@@ -44,7 +44,7 @@ Recordset::Recordset(std::shared_ptr<Session> session, int type)
 
 ComPtr<Recordset> Recordset::Open(std::shared_ptr<Session> session, RecordsetSource source, int type) {
   if (type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot && type != dbOpenForwardOnly)
-    ThrowJet(daoerr::kInvalidArgument, "Invalid argument.");
+    ThrowJet(jeterr::kInvalidArgument, "Invalid argument.");
   ComPtr<Recordset> rs(new Recordset(std::move(session), type));
   rs->Prepare(source);
   rs->session_->Register(rs.get());
@@ -110,7 +110,7 @@ void Recordset::Close() {
 sqlite3* Recordset::db() const { return session_->db(); }
 
 void Recordset::CheckOpen() const {
-  if (!stmt_) ThrowJet(daoerr::kObjectClosed, "Object invalid or no longer set");
+  if (!stmt_) ThrowJet(jeterr::kObjectClosed, "Object invalid or no longer set");
 }
 
 // ---- Cursor -----------------------------------------------------------------
@@ -224,7 +224,7 @@ void Recordset::MoveNext() {
   const bool fromAdded = LeaveShown();
   if (eof_) {
     if (fromAdded) return;
-    ThrowJet(daoerr::kNoCurrentRecord, "No current record.");
+    ThrowJet(jeterr::kNoCurrentRecord, "No current record.");
   }
   const int64_t target = bof_ ? 0 : (deleted_ ? pos_ : pos_ + 1);
   deleted_ = false;
@@ -236,7 +236,7 @@ void Recordset::MovePrevious() {
   const bool fromAdded = LeaveShown();
   if (bof_) {
     if (fromAdded) return;
-    ThrowJet(daoerr::kNoCurrentRecord, "No current record.");
+    ThrowJet(jeterr::kNoCurrentRecord, "No current record.");
   }
   const int64_t target = eof_ ? seen_ - 1 : pos_ - 1;
   deleted_ = false;
@@ -262,17 +262,17 @@ void Recordset::Requery() {
 void Recordset::RequireCurrent() {
   EnsureStarted();
   if (shown_) {
-    if (shownDeleted_) ThrowJet(daoerr::kRecordDeleted, "Record is deleted.");
+    if (shownDeleted_) ThrowJet(jeterr::kRecordDeleted, "Record is deleted.");
     return;
   }
-  if (eof_ || bof_) ThrowJet(daoerr::kNoCurrentRecord, "No current record.");
-  if (deleted_) ThrowJet(daoerr::kRecordDeleted, "Record is deleted.");
+  if (eof_ || bof_) ThrowJet(jeterr::kNoCurrentRecord, "No current record.");
+  if (deleted_) ThrowJet(jeterr::kRecordDeleted, "Record is deleted.");
 }
 
 int64_t Recordset::CurrentRowid() {
   RequireCurrent();
   if (shown_) return shownRowid_;
-  if (!Seek(pos_)) ThrowJet(daoerr::kNoCurrentRecord, "No current record.");
+  if (!Seek(pos_)) ThrowJet(jeterr::kNoCurrentRecord, "No current record.");
   return sqlite3_column_int64(stmt_.get(), 0);
 }
 
@@ -373,7 +373,7 @@ Variant Recordset::GetValue(int index) {
     LoadShown();
     return shownValues_[i];
   }
-  if (!Seek(pos_)) ThrowJet(daoerr::kNoCurrentRecord, "No current record.");
+  if (!Seek(pos_)) ThrowJet(jeterr::kNoCurrentRecord, "No current record.");
   return ReadColumn(stmt_.get(), index + shape_->first, shape_->columns[i].type);
 }
 
@@ -389,7 +389,7 @@ void Recordset::SetValue(int index, const Variant& value) {
   const auto i = static_cast<size_t>(index);
   if (i >= shape_->columns.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
   if (editMode_ == dbEditNone)
-    ThrowJet(daoerr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    ThrowJet(jeterr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
   const Column& c = shape_->columns[i];
   if (c.origin.empty()) ThrowJet(jeterr::kReadOnly, "Field '" + c.name + "' cannot be updated.");
   buffer_[i] = CoerceToColumn(value, c.type, c.size, c.name);
@@ -411,7 +411,7 @@ void Recordset::Edit() {
 void Recordset::CancelUpdate() {
   CheckOpen();
   if (editMode_ == dbEditNone)
-    ThrowJet(daoerr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    ThrowJet(jeterr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
   editMode_ = dbEditNone;
   buffer_.clear();
 }
@@ -429,7 +429,7 @@ Variant Recordset::NextCounterValue() {
 void Recordset::Update() {
   RequireUpdatable();
   if (editMode_ == dbEditNone)
-    ThrowJet(daoerr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    ThrowJet(jeterr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
   std::string mask(shape_->columns.size(), '0');
   for (size_t i = 0; i < shape_->columns.size(); ++i)
     if (buffer_[i]) mask[i] = '1';
@@ -527,7 +527,7 @@ void Recordset::LoadShown() {
   const int rc = sqlite3_step(s.get());
   if (rc == SQLITE_DONE) {
     shownDeleted_ = true;
-    ThrowJet(daoerr::kRecordDeleted, "Record is deleted.");
+    ThrowJet(jeterr::kRecordDeleted, "Record is deleted.");
   }
   if (rc != SQLITE_ROW) ThrowEngineError(db(), rc);
   shownValues_.clear();

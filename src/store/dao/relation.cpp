@@ -1,11 +1,12 @@
-#include "store/jetsql/sql_quoting.h"
 #include "store/dao/relation.h"
 
 #include <sqlite3.h>
 
 #include "store/dao/errors.h"
+#include "store/dao/one_shot_statement.h"
 #include "store/dao/stored_queries.h"
 #include "store/jetsql/sqlite_catalog.h"
+#include "store/jetsql/sql_quoting.h"
 
 namespace albumcore::store::dao {
 
@@ -14,30 +15,6 @@ using com::ComPtr;
 namespace {
 
 constexpr char kListSeparator = '\t';
-
-// Minimal statement wrapper for the relation bookkeeping.
-struct Query {
-  Query(sqlite3* connection, const std::string& sql) : db(connection) {
-    const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
-    if (rc != SQLITE_OK) ThrowEngineError(db, rc);
-  }
-  ~Query() { sqlite3_finalize(s); }
-  Query(const Query&) = delete;
-  Query& operator=(const Query&) = delete;
-  void Bind(int i, std::string_view t) { sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT); }
-  bool Step() {
-    const int rc = sqlite3_step(s);
-    if (rc == SQLITE_ROW) return true;
-    if (rc != SQLITE_DONE) ThrowEngineError(db, rc);
-    return false;
-  }
-  std::string Text(int i) const {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-    return p != nullptr ? p : "";
-  }
-  sqlite3* db;
-  sqlite3_stmt* s = nullptr;
-};
 
 bool RegistryExists(sqlite3* db) { return jetsql::SqliteSchemaCatalog::ReadTable(db, "main", kRelationTable) != nullptr; }
 
@@ -67,7 +44,7 @@ const jetsql::ColumnInfo& RequireColumn(const jetsql::TableInfo& table, const st
 // A foreign key declared with the foreign table over the same fields.
 bool DeclaredForeignKey(sqlite3* db, const jetsql::TableInfo& table, const jetsql::TableInfo& foreign,
                         const std::vector<std::string>& fields, const std::vector<std::string>& foreignFields) {
-  Query q(db, "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?1) ORDER BY id, seq");
+  OneShotStatement q(db, "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?1) ORDER BY id, seq");
   q.Bind(1, foreign.name);
   struct Key {
     std::string table;
@@ -75,7 +52,7 @@ bool DeclaredForeignKey(sqlite3* db, const jetsql::TableInfo& table, const jetsq
   };
   std::vector<std::pair<int, Key>> keys;
   while (q.Step()) {
-    const int id = sqlite3_column_int(q.s, 0);
+    const int id = static_cast<int>(q.Int(0));
     if (keys.empty() || keys.back().first != id) keys.push_back({id, Key{q.Text(1), {}, {}}});
     keys.back().second.from.push_back(q.Text(2));
     keys.back().second.to.push_back(q.Text(3));
@@ -110,18 +87,18 @@ ComPtr<FieldDef> Relation::CreateField(std::string_view name) const {
 }
 
 void Relation::AppendField(const ComPtr<FieldDef>& field) {
-  if (appended_) ThrowJet(daoerr::kInvalidOperation, "Invalid operation: the relation is appended.");
+  if (appended_) ThrowJet(jeterr::kInvalidOperation, "Invalid operation: the relation is appended.");
   fields_.push_back(field);
 }
 
 ComPtr<Relation> RelationCollection::Item(std::string_view name) const {
   sqlite3* db = session_->db();
   if (RegistryExists(db)) {
-    Query q(db, "SELECT Name, TableName, ForeignTable, Fields, ForeignFields, Attributes FROM " +
+    OneShotStatement q(db, "SELECT Name, TableName, ForeignTable, Fields, ForeignFields, Attributes FROM " +
                     jetsql::QuoteIdentifier(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
     q.Bind(1, name);
     if (q.Step()) {
-      auto r = com::MakeObject<Relation>(q.Text(0), q.Text(1), q.Text(2), sqlite3_column_int(q.s, 5));
+      auto r = com::MakeObject<Relation>(q.Text(0), q.Text(1), q.Text(2), static_cast<int>(q.Int(5)));
       const auto fields = Split(q.Text(3));
       const auto foreign = Split(q.Text(4));
       for (size_t i = 0; i < fields.size() && i < foreign.size(); ++i) {
@@ -140,7 +117,7 @@ std::vector<std::string> RelationCollection::Names() const {
   std::vector<std::string> names;
   sqlite3* db = session_->db();
   if (!RegistryExists(db)) return names;
-  Query q(db, "SELECT Name FROM " + jetsql::QuoteIdentifier(kRelationTable) + " ORDER BY Name");
+  OneShotStatement q(db, "SELECT Name FROM " + jetsql::QuoteIdentifier(kRelationTable) + " ORDER BY Name");
   while (q.Step()) names.push_back(q.Text(0));
   return names;
 }
@@ -148,16 +125,16 @@ std::vector<std::string> RelationCollection::Names() const {
 int RelationCollection::Count() const { return static_cast<int>(Names().size()); }
 
 void RelationCollection::Append(const ComPtr<Relation>& relation) const {
-  if (!relation) ThrowJet(daoerr::kInvalidArgument, "Invalid argument.");
+  if (!relation) ThrowJet(jeterr::kInvalidArgument, "Invalid argument.");
   sqlite3* db = session_->db();
   const std::string& name = relation->Name();
-  if (relation->Appended()) ThrowJet(daoerr::kObjectExists, "Object '" + name + "' already exists.");
+  if (relation->Appended()) ThrowJet(jeterr::kObjectExists, "Object '" + name + "' already exists.");
   auto table = jetsql::SqliteSchemaCatalog::ReadTable(db, "main", relation->Table());
   auto foreign = jetsql::SqliteSchemaCatalog::ReadTable(db, "main", relation->ForeignTable());
-  if (!table) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + relation->Table() + "'.");
-  if (!foreign) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + relation->ForeignTable() + "'.");
+  if (!table) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + relation->Table() + "'.");
+  if (!foreign) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + relation->ForeignTable() + "'.");
   const auto list = relation->FieldList();
-  if (list.empty()) ThrowJet(daoerr::kNoFieldDefined, "No field defined--cannot append Relation.");
+  if (list.empty()) ThrowJet(jeterr::kNoFieldDefined, "No field defined--cannot append Relation.");
   std::vector<std::string> fields, foreignFields;
   for (const auto& f : list) {
     fields.push_back(RequireColumn(*table, f->Name()).name);
@@ -172,12 +149,12 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
     if (e.hr() != com::JetError(jeterr::kItemNotFound)) throw;
   }
   {
-    Query q(db, "SELECT 1 FROM sqlite_schema WHERE type = 'trigger' AND name = ?1 COLLATE NOCASE");
+    OneShotStatement q(db, "SELECT 1 FROM sqlite_schema WHERE type = 'trigger' AND name = ?1 COLLATE NOCASE");
     q.Bind(1, "rel_" + name);
     exists = exists || q.Step();
   }
   if (exists || DeclaredForeignKey(db, *table, *foreign, fields, foreignFields))
-    ThrowJet(daoerr::kObjectExists, "Object '" + name + "' already exists.");
+    ThrowJet(jeterr::kObjectExists, "Object '" + name + "' already exists.");
 
   const int attributes = relation->Attributes();
   const bool enforce = (attributes & dbRelationDontEnforce) == 0;
@@ -190,7 +167,7 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
     ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name) + " BEFORE DELETE ON " + t +
                   " WHEN EXISTS (SELECT 1 FROM " + ft + " WHERE " + Matches(foreignFields, "", fields, "OLD.") +
                   ") BEGIN SELECT RAISE(ABORT, " +
-                  jetsql::QuoteString("[jet 3200] The record cannot be deleted or changed because table '" + foreign->name +
+                  jetsql::QuoteString(jetsql::JetErrorTag(jeterr::kRelatedRecords) + "The record cannot be deleted or changed because table '" + foreign->name +
                              "' includes related records.") +
                   "); END");
   }
@@ -200,7 +177,7 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
       present += (i ? " AND " : "") + std::string("NEW.") + jetsql::QuoteIdentifier(foreignFields[i]) + " IS NOT NULL";
     const std::string body = " WHEN " + present + " AND NOT EXISTS (SELECT 1 FROM " + t + " WHERE " +
                              Matches(fields, "", foreignFields, "NEW.") + ") BEGIN SELECT RAISE(ABORT, " +
-                             jetsql::QuoteString("[jet 3201] You cannot add or change a record because a related record is "
+                             jetsql::QuoteString(jetsql::JetErrorTag(jeterr::kRelatedRequired) + "You cannot add or change a record because a related record is "
                                         "required in table '" + table->name + "'.") +
                              "); END";
     std::string columns;
@@ -216,7 +193,7 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
                    " (Name TEXT PRIMARY KEY COLLATE NOCASE, TableName TEXT NOT NULL, ForeignTable TEXT NOT NULL, "
                    "Fields TEXT NOT NULL, ForeignFields TEXT NOT NULL, Attributes INTEGER NOT NULL)");
     for (const auto& statement : ddl) session_->Exec(statement);
-    Query insert(db, "INSERT INTO " + jetsql::QuoteIdentifier(kRelationTable) +
+    OneShotStatement insert(db, "INSERT INTO " + jetsql::QuoteIdentifier(kRelationTable) +
                          " (Name, TableName, ForeignTable, Fields, ForeignFields, Attributes) VALUES (?1, ?2, ?3, ?4, "
                          "?5, " + std::to_string(attributes) + ")");
     insert.Bind(1, name);
@@ -239,7 +216,7 @@ void RelationCollection::Delete(std::string_view name) const {
   try {
     for (const char* suffix : {"", "_ins", "_upd"})
       session_->Exec("DROP TRIGGER IF EXISTS " + jetsql::QuoteIdentifier("rel_" + r->Name() + suffix));
-    Query q(session_->db(), "DELETE FROM " + jetsql::QuoteIdentifier(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
+    OneShotStatement q(session_->db(), "DELETE FROM " + jetsql::QuoteIdentifier(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
     q.Bind(1, r->Name());
     q.Step();
     session_->Exec("RELEASE dao_relation");

@@ -1,4 +1,3 @@
-#include "store/jetsql/sql_quoting.h"
 #include "store/dao/session.h"
 
 #include <sys/stat.h>
@@ -6,6 +5,7 @@
 #include "store/dao/errors.h"
 #include "store/dao/stored_queries.h"
 #include "store/jetsql/connection.h"
+#include "store/jetsql/sql_quoting.h"
 
 namespace albumcore::store::dao {
 
@@ -57,7 +57,7 @@ Session::Session(std::string path, sqlite3* db)
 Session::~Session() { Close(); }
 
 sqlite3* Session::db() const {
-  if (db_ == nullptr) ThrowJet(daoerr::kObjectClosed, "Object invalid or no longer set");
+  if (db_ == nullptr) ThrowJet(jeterr::kObjectClosed, "Object invalid or no longer set");
   return db_;
 }
 
@@ -126,13 +126,13 @@ void Session::BeginTrans() {
 }
 
 void Session::CommitTrans() {
-  if (depth_ == 0) ThrowJet(daoerr::kInvalidOperation, "CommitTrans without BeginTrans");
+  if (depth_ == 0) ThrowJet(jeterr::kInvalidOperation, "CommitTrans without BeginTrans");
   Exec(depth_ == 1 ? "COMMIT" : "RELEASE dao_" + std::to_string(depth_ - 1));
   --depth_;
 }
 
 void Session::Rollback() {
-  if (depth_ == 0) ThrowJet(daoerr::kInvalidOperation, "Rollback without BeginTrans");
+  if (depth_ == 0) ThrowJet(jeterr::kInvalidOperation, "Rollback without BeginTrans");
   probe_->NoteRollback();  // savepoints roll back without SQLite's rollback hook
   if (depth_ == 1) {
     Exec("ROLLBACK");

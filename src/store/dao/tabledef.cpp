@@ -1,12 +1,13 @@
-#include "store/jetsql/sql_quoting.h"
 #include "store/dao/tabledef.h"
 
 #include <sqlite3.h>
 
 #include "store/dao/errors.h"
+#include "store/dao/one_shot_statement.h"
 #include "store/dao/stored_queries.h"
 #include "store/jetsql/jet_values.h"
 #include "store/jetsql/sqlite_catalog.h"
+#include "store/jetsql/sql_quoting.h"
 
 namespace albumcore::store::dao {
 
@@ -84,7 +85,7 @@ bool TableExists(sqlite3* db, std::string_view name) {
 // ---- FieldDef ----------------------------------------------------------------
 
 void FieldDef::CheckChangeable() const {
-  if (appended_) ThrowJet(daoerr::kInvalidOperation, "Invalid operation: field '" + name_ + "' is part of a table.");
+  if (appended_) ThrowJet(jeterr::kInvalidOperation, "Invalid operation: field '" + name_ + "' is part of a table.");
 }
 void FieldDef::SetAttributes(int attributes) { CheckChangeable(); attributes_ = attributes; }
 void FieldDef::SetRequired(bool required) { CheckChangeable(); required_ = required; }
@@ -105,12 +106,12 @@ ComPtr<FieldDef> FieldDef::FromSchema(const std::string& name, int type, int64_t
 
 std::string FieldDef::ColumnDefinition(bool addingToExisting) const {
   const char* declared = DeclaredType(type_);
-  if (declared == nullptr) ThrowJet(daoerr::kInvalidFieldType, "Invalid field data type for '" + name_ + "'.");
+  if (declared == nullptr) ThrowJet(jeterr::kInvalidFieldType, "Invalid field data type for '" + name_ + "'.");
   const std::string quoted = jetsql::QuoteIdentifier(name_);
   std::string def = quoted + " " + declared;
   if (type_ == dbText) def += "(" + std::to_string(size_ > 0 ? size_ : 255) + ")";
   if ((attributes_ & dbAutoIncrField) != 0) {
-    if (type_ != dbLong) ThrowJet(daoerr::kInvalidFieldType, "Only a Long field can be auto-increment.");
+    if (type_ != dbLong) ThrowJet(jeterr::kInvalidFieldType, "Only a Long field can be auto-increment.");
     if (addingToExisting) ThrowJet(jeterr::kNotSupported, "An auto-increment field cannot be added to a table.");
     return def + " PRIMARY KEY AUTOINCREMENT NOT NULL";
   }
@@ -149,10 +150,10 @@ ComPtr<FieldDef> FieldDefCollection::Item(int index) const {
 }
 
 void FieldDefCollection::Append(const ComPtr<FieldDef>& field) const {
-  if (!field) ThrowJet(daoerr::kInvalidArgument, "Invalid argument.");
+  if (!field) ThrowJet(jeterr::kInvalidArgument, "Invalid argument.");
   for (auto& f : owner_->FieldList())
     if (jetsql::SameName(f->Name(), field->Name()))
-      ThrowJet(daoerr::kFieldExists, "Field '" + field->Name() + "' is already defined.");
+      ThrowJet(jeterr::kFieldExists, "Field '" + field->Name() + "' is already defined.");
   owner_->AppendField(field);
 }
 
@@ -166,17 +167,12 @@ std::vector<ComPtr<FieldDef>> TableDef::FieldList() {
   if (!existing_) return pending_;
   sqlite3* db = session_->db();
   auto table = jetsql::SqliteSchemaCatalog::ReadTable(db, "main", name_);
-  if (!table) ThrowJet(daoerr::kObjectNotFound, "Could not find object '" + name_ + "'.");
+  if (!table) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + name_ + "'.");
   std::string ddl;
   {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1", -1, &s, nullptr) ==
-        SQLITE_OK) {
-      sqlite3_bind_text(s, 1, table->name.c_str(), -1, SQLITE_TRANSIENT);
-      if (sqlite3_step(s) == SQLITE_ROW && sqlite3_column_text(s, 0) != nullptr)
-        ddl = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-    }
-    sqlite3_finalize(s);
+    OneShotStatement s(db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1");
+    s.Bind(1, table->name);
+    if (s.Step()) ddl = s.Text(0);
   }
   std::vector<ComPtr<FieldDef>> fields;
   for (const auto& c : table->columns) {
@@ -201,9 +197,9 @@ void TableDef::AppendField(const ComPtr<FieldDef>& field) {
 }
 
 void TableDef::Create() {
-  if (existing_) ThrowJet(daoerr::kTableExists, "Table '" + name_ + "' already exists.");
-  if (TableExists(session_->db(), name_)) ThrowJet(daoerr::kTableExists, "Table '" + name_ + "' already exists.");
-  if (pending_.empty()) ThrowJet(daoerr::kNoFieldDefined, "No field defined--cannot append TableDef.");
+  if (existing_) ThrowJet(jeterr::kTableExists, "Table '" + name_ + "' already exists.");
+  if (TableExists(session_->db(), name_)) ThrowJet(jeterr::kTableExists, "Table '" + name_ + "' already exists.");
+  if (pending_.empty()) ThrowJet(jeterr::kNoFieldDefined, "No field defined--cannot append TableDef.");
   std::string ddl = "CREATE TABLE " + jetsql::QuoteIdentifier(name_) + " (";
   for (size_t i = 0; i < pending_.size(); ++i) ddl += (i ? ", " : "") + pending_[i]->ColumnDefinition(false);
   session_->Exec(ddl + ")");
@@ -223,23 +219,18 @@ ComPtr<TableDef> TableDefCollection::Item(std::string_view name) const {
 
 std::vector<std::string> TableDefCollection::Names() const {
   std::vector<std::string> names;
-  sqlite3* db = session_->db();
-  sqlite3_stmt* s = nullptr;
-  const int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name", -1, &s,
-                                    nullptr);
-  if (rc != SQLITE_OK) ThrowEngineError(db, rc);
-  while (sqlite3_step(s) == SQLITE_ROW) {
-    std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+  OneShotStatement s(session_->db(), "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name");
+  while (s.Step()) {
+    std::string name = s.Text(0);
     if (!IsSystemTable(name)) names.push_back(std::move(name));
   }
-  sqlite3_finalize(s);
   return names;
 }
 
 int TableDefCollection::Count() const { return static_cast<int>(Names().size()); }
 
 void TableDefCollection::Append(const ComPtr<TableDef>& table) const {
-  if (!table) ThrowJet(daoerr::kInvalidArgument, "Invalid argument.");
+  if (!table) ThrowJet(jeterr::kInvalidArgument, "Invalid argument.");
   table->Create();
 }
 

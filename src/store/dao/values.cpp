@@ -48,7 +48,7 @@ Variant ByStorage(sqlite3_value* v, int storage) {
 bool IsNumeric(int storage) { return storage == SQLITE_INTEGER || storage == SQLITE_FLOAT; }
 
 [[noreturn]] void Conversion(std::string_view name, const Variant& v) {
-  ThrowJet(daoerr::kConversion, "cannot store " + v.Describe() + " in field '" + std::string(name) + "'");
+  ThrowJet(jeterr::kConversion, "cannot store " + v.Describe() + " in field '" + std::string(name) + "'");
 }
 
 }  // namespace
@@ -158,7 +158,7 @@ Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::st
 void BindVariant(sqlite3_stmt* s, int i, const Variant& v) {
   int rc = SQLITE_OK;
   if (v.isArray()) {
-    if (v.array().elementType() != com::VT_UI1) ThrowJet(daoerr::kConversion, "cannot bind " + v.Describe());
+    if (v.array().elementType() != com::VT_UI1) ThrowJet(jeterr::kConversion, "cannot bind " + v.Describe());
     const auto& bytes = v.array().elements<uint8_t>();
     rc = sqlite3_bind_blob64(s, i, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
   } else {
@@ -178,7 +178,7 @@ void BindVariant(sqlite3_stmt* s, int i, const Variant& v) {
         rc = sqlite3_bind_text64(s, i, t.data(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         break;
       }
-      default: ThrowJet(daoerr::kConversion, "cannot bind " + v.Describe());
+      default: ThrowJet(jeterr::kConversion, "cannot bind " + v.Describe());
     }
   }
   if (rc != SQLITE_OK) ThrowEngineError(sqlite3_db_handle(s), rc);

@@ -16,6 +16,7 @@ SQLITE_EXTENSION_INIT3
 
 #include "com/text.h"
 #include "store/jetsql/jet_dates.h"
+#include "store/jetsql/jet_error.h"
 #include "store/jetsql/jet_text.h"
 #include "store/jetsql/jet_values.h"
 
@@ -26,12 +27,15 @@ namespace {
 constexpr int64_t kMaxBuiltText = 10'000'000;
 
 // ---- errors ----
-void Fail(sqlite3_context* ctx, const char* message) { sqlite3_result_error(ctx, message, -1); }
-void Mismatch(sqlite3_context* ctx) { Fail(ctx, "[jet 3464] Data type mismatch in criteria expression"); }
-void InvalidCall(sqlite3_context* ctx) { Fail(ctx, "[jet 5] Invalid procedure call or argument"); }
-void Overflow(sqlite3_context* ctx) { Fail(ctx, "[jet 6] Overflow"); }
-void InvalidNull(sqlite3_context* ctx) { Fail(ctx, "[jet 94] Invalid use of Null"); }
-void DivisionByZero(sqlite3_context* ctx) { Fail(ctx, "[jet 11] Division by zero"); }
+void Fail(sqlite3_context* ctx, uint16_t number, const char* message) {
+  const std::string text = JetErrorTag(number) + message;
+  sqlite3_result_error(ctx, text.c_str(), -1);
+}
+void Mismatch(sqlite3_context* ctx) { Fail(ctx, jeterr::kTypeMismatch, "Data type mismatch in criteria expression"); }
+void InvalidCall(sqlite3_context* ctx) { Fail(ctx, jeterr::kInvalidProcedureCall, "Invalid procedure call or argument"); }
+void Overflow(sqlite3_context* ctx) { Fail(ctx, jeterr::kOverflow, "Overflow"); }
+void InvalidNull(sqlite3_context* ctx) { Fail(ctx, jeterr::kInvalidUseOfNull, "Invalid use of Null"); }
+void DivisionByZero(sqlite3_context* ctx) { Fail(ctx, jeterr::kDivisionByZero, "Division by zero"); }
 
 // ---- argument access ----
 bool IsNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
@@ -110,7 +114,7 @@ void Guarded(sqlite3_context* ctx, Body&& body) {
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);
   } catch (...) {
-    Fail(ctx, "[jet 3075] Internal error in expression");
+    Fail(ctx, jeterr::kSyntax, "Internal error in expression");
   }
 }
 
@@ -369,7 +373,7 @@ JET_FN(Space) {
   UNUSED_ARGS;
   int64_t n = 0;
   if (!Count(ctx, argv[0], n)) return;
-  if (n > kMaxBuiltText) return Fail(ctx, "[jet 7] Out of memory");
+  if (n > kMaxBuiltText) return Fail(ctx, jeterr::kOutOfMemory, "Out of memory");
   Guarded(ctx, [&] { ResultText(ctx, std::string(static_cast<size_t>(n), ' ')); });
 }
 
@@ -393,7 +397,7 @@ JET_FN(String) {
       if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return InvalidCall(ctx);
       AppendUtf8(unit, static_cast<char32_t>(code));
     }
-    if (static_cast<int64_t>(unit.size()) * n > kMaxBuiltText) return Fail(ctx, "[jet 7] Out of memory");
+    if (static_cast<int64_t>(unit.size()) * n > kMaxBuiltText) return Fail(ctx, jeterr::kOutOfMemory, "Out of memory");
     std::string out;
     out.reserve(unit.size() * static_cast<size_t>(n));
     for (int64_t i = 0; i < n; ++i) out += unit;

@@ -86,7 +86,7 @@ void Emitter::Emit(const AlterTableStmt& at) {
       ThrowJet(jeterr::kNotSupported, "ALTER COLUMN can only widen a column of the same type");
     }
     case AlterTableStmt::Action::AddColumn: {
-      if (existing != nullptr) ThrowJet(3191, "Cannot define field more than once: '" + at.column.name + "'");
+      if (existing != nullptr) ThrowJet(jeterr::kFieldExists, "Cannot define field more than once: '" + at.column.name + "'");
       bool counter = false;
       SqliteType(at.column, counter);
       if (counter || at.column.primaryKey) ThrowJet(jeterr::kNotSupported, "Cannot add a key column to an existing table");

@@ -82,7 +82,7 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
       Emitted v = Val(*e.args[0], scope);
       SelectResult sub = EmitSelect(*e.select, &scope);
       if (sub.outputs.size() != 1)
-        ThrowJet(3306, "You have written a subquery that can return more than one field without using the EXISTS "
+        ThrowJet(jeterr::kSubqueryFields, "You have written a subquery that can return more than one field without using the EXISTS "
                        "reserved word in the main query's FROM clause");
       Emitted r;
       r.sql = "(" + v.sql + (v.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT IN (" : " IN (") +
@@ -111,7 +111,7 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
     case ExprKind::Subquery: {
       SelectResult sub = EmitSelect(*e.select, &scope);
       if (sub.outputs.size() != 1)
-        ThrowJet(3306, "You have written a subquery that can return more than one field");
+        ThrowJet(jeterr::kSubqueryFields, "You have written a subquery that can return more than one field");
       Emitted r;
       r.sql = "(" + sub.sql + ")";
       r.type = sub.outputs[0].type;

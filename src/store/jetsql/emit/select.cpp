@@ -36,7 +36,7 @@ SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
       result.sql = core;
     } else {
       if (outputs.size() != result.outputs.size())
-        ThrowJet(3307, "The number of columns in the two selected tables or queries of a union query do not match");
+        ThrowJet(jeterr::kUnionColumns, "The number of columns in the two selected tables or queries of a union query do not match");
       result.sql += s.unionAll[i - 1] ? " UNION ALL " : " UNION ";
       result.sql += core;
     }
@@ -134,7 +134,7 @@ std::string Emitter::Star(const Expr& e, Scope& scope, std::vector<Col>& outputs
         return s.qualifier + ".*";
       }
     }
-    ThrowJet(3070, "The engine does not recognize '" + e.parts[0] + ".*' as a valid field name or expression");
+    ThrowJet(jeterr::kUnknownField, "The engine does not recognize '" + e.parts[0] + ".*' as a valid field name or expression");
   }
   if (scope.sources.empty()) ThrowJet(jeterr::kSyntaxSelect, "SELECT * needs a FROM clause");
   // Columns of the same name in two tables are named table.column, as Jet

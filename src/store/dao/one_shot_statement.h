@@ -1,0 +1,44 @@
+// A statement the adapter prepares for one use in its own bookkeeping (stored
+// queries, relations, table definitions): prepared at construction,
+// finalized at destruction. Every failure raises the Jet status of the
+// connection's error (errors.h). Statements that run again and again go
+// through the StatementCache instead.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace albumcore::store::dao {
+
+class OneShotStatement {
+ public:
+  OneShotStatement(sqlite3* db, std::string_view sql);
+  ~OneShotStatement() { sqlite3_finalize(stmt_); }
+  OneShotStatement(const OneShotStatement&) = delete;
+  OneShotStatement& operator=(const OneShotStatement&) = delete;
+
+  // Parameters are numbered from 1; text is copied.
+  OneShotStatement& Bind(int index, std::string_view text);
+  OneShotStatement& Bind(int index, int64_t value);
+
+  // True with a row to read, false when done.
+  bool Step();
+  // Steps to the end, for statements that return nothing.
+  void Run() {
+    while (Step()) {
+    }
+  }
+
+  std::string Text(int column) const;  // "" for NULL
+  int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+  bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+}  // namespace albumcore::store::dao
