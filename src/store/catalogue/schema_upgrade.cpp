@@ -1,132 +1,89 @@
 #include "store/catalogue/schema_upgrade.h"
 
-#include "store/dao/querydef.h"
+#include <cstdio>
+#include <exception>
+
+#include "store/catalogue/upgrade_steps.h"
 #include "store/dao/recordset.h"
 #include "store/dao/relation.h"
-#include "store/dao/tabledef.h"
 
 namespace albumcore::store::catalogue {
 
 namespace {
 
-using com::ComPtr;
-using dao::FieldDef;
+// The memo user fields: the objects every library connect makes sure of.
+constexpr std::string_view kConnectTimeObjects[] = {"AssignedFieldsMemo", "EnumItemUserFieldsMemo",
+                                                    "AssignUserFieldMemo", "RemoveUserFieldMemo",
+                                                    "SetFieldValueMemo"};
 
-// Engine field types.
-constexpr int kLong = 4;
-constexpr int kDate = 8;
-constexpr int kText = 10;
-constexpr int kMemo = 12;
-constexpr int kAutoIncrement = 0x10;
-constexpr int kCascadeDelete = 0x1000;
+using Wanted = bool (*)(std::string_view name);
 
-struct StoredQuery {
-  const char* name;
-  const char* sql;
-};
+bool Everything(std::string_view) { return true; }
 
-constexpr StoredQuery kMemoQueries[] = {
-    {"EnumItemUserFieldsMemo", "SELECT * FROM AssignedFieldsMemo WHERE ItemID = [item_id];"},
-    {"AssignUserFieldMemo", "INSERT INTO AssignedFieldsMemo ( ItemID, FieldID ) SELECT [item_id], [varFieldID];"},
-    {"RemoveUserFieldMemo", "DELETE * FROM AssignedFieldsMemo WHERE ItemID = [item_id] AND FieldID = [varFieldID];"},
-    {"SetFieldValueMemo",
-     "UPDATE AssignedFieldsMemo SET FieldValue = [varFieldValue] WHERE ItemID = [item_id] AND FieldID = "
-     "[varFieldID];"},
-};
+bool ConnectTimeObject(std::string_view name) {
+  for (auto object : kConnectTimeObjects)
+    if (object == name) return true;
+  return false;
+}
 
-constexpr StoredQuery kDeviceQueries[] = {
-    {"AddDeviceItem", "INSERT INTO DeviceItems ( ItemID, AlbumID ) SELECT [item_id], [album_id];"},
-    {"RemoveDeviceItem", "DELETE * FROM DeviceItems WHERE AlbumID = [album_id] AND ItemID = [item_id];"},
-    {"GetDeviceItemRecord", "SELECT * FROM DeviceItems WHERE ID=[item_id];"},
-};
+std::vector<UpgradeStep> Plan(sqlite3* db, const schema::DeclaredLayout& layout, Wanted wanted) {
+  const FileSchema file = FileSchema::Read(db);
+  std::vector<UpgradeStep> steps;
+  auto add = [&](std::optional<UpgradeStep> step) {
+    if (step) steps.push_back(std::move(*step));
+  };
+  for (const auto& table : layout.tables())
+    if (wanted(table.name)) add(TableStep(layout, table, file));
+  for (const auto& trigger : layout.triggers())
+    if (wanted(trigger.name)) add(TriggerStep(trigger, file));
+  for (const auto& relation : layout.Rows(dao::kRelationTable))
+    if (wanted(relation.Text("Name"))) add(RelationStep(db, layout, relation, file));
+  for (const auto& query : layout.queries())
+    if (wanted(query.name)) add(QueryStep(query, file));
+  return steps;
+}
 
-constexpr const char* kSetAlbumType = "UPDATE Albums SET AlbumType = 0;";
-constexpr const char* kWidenFileUniqueId = "ALTER TABLE AlbumItems ALTER COLUMN FileUniqueID TEXT(255);";
-
-// Runs one step; a refusal (the object exists) or any other failure skips it.
-template <class Step>
-void Attempt(Step&& step) noexcept {
+// The failure in flight, for the report.
+UpgradeFailure CurrentFailure(std::string step) {
   try {
-    step();
+    throw;
+  } catch (const com::ComError& e) {
+    return {std::move(step), e.hr(), e.detail()};
+  } catch (const std::bad_alloc&) {
+    return {std::move(step), com::E_OUTOFMEMORY, {}};
+  } catch (const std::exception& e) {
+    return {std::move(step), com::E_FAIL, e.what()};
   } catch (...) {
+    return {std::move(step), com::E_UNEXPECTED, {}};
   }
 }
 
-bool HasTable(dao::Database& db, const char* name) {
+UpgradeReport Upgrade(dao::Database& db, Wanted wanted) noexcept {
+  UpgradeReport report;
   try {
-    db.TableDefs(name);
-    return true;
-  } catch (const com::ComError&) {
-    return false;
+    const auto& layout = schema::DeclaredLayout::Current();
+    for (auto& step : Plan(db.session()->db(), layout, wanted)) {
+      try {
+        step.run(db);
+        report.done.push_back(std::move(step.title));
+      } catch (...) {
+        report.failed.push_back(CurrentFailure(std::move(step.title)));
+      }
+    }
+  } catch (...) {
+    report.failed.push_back(CurrentFailure("comparing the file with the layout"));
   }
-}
-
-ComPtr<FieldDef> Field(dao::TableDef& table, const char* name, int type, bool required, int64_t size = 0) {
-  auto field = table.CreateField(name, type, size);
-  field->SetRequired(required);
-  if (type == kText || type == kMemo) field->SetAllowZeroLength(true);
-  return field;
-}
-
-void CreateQueries(dao::Database& db, const auto& queries) {
-  for (const auto& q : queries) Attempt([&] { db.CreateQueryDef(q.name, q.sql); });
-}
-
-void AddColumn(dao::Database& db, const char* table, ComPtr<FieldDef> (*make)(dao::TableDef&)) {
-  auto def = db.TableDefs(table);
-  def->Fields().Append(make(*def));
+  for (const auto& failure : report.failed)
+    std::fprintf(stderr, "albumcore: %s: upgrade step \"%s\" failed: %s [%s]\n", db.Name().c_str(),
+                 failure.step.c_str(), failure.detail.c_str(), com::DescribeHresult(failure.status).c_str());
+  return report;
 }
 
 }  // namespace
 
-void ConnectTimeUpgrade(dao::Database& db) noexcept {
-  Attempt([&] {
-    if (HasTable(db, "AssignedFieldsMemo")) return;
-    auto table = db.CreateTableDef("AssignedFieldsMemo");
-    table->Fields().Append(Field(*table, "ItemID", kLong, true));
-    table->Fields().Append(Field(*table, "FieldID", kLong, true));
-    table->Fields().Append(Field(*table, "FieldValue", kMemo, false));
-    db.TableDefs().Append(table);
-    CreateQueries(db, kMemoQueries);
-  });
-}
+UpgradeReport ConnectTimeUpgrade(dao::Database& db) noexcept { return Upgrade(db, ConnectTimeObject); }
 
-void OpenTimeUpgrade(dao::Database& db) noexcept {
-  Attempt([&] {
-    if (HasTable(db, "DeviceItems")) return;
-    auto table = db.CreateTableDef("DeviceItems");
-    auto id = Field(*table, "ID", kLong, true);
-    id->SetAttributes(kAutoIncrement);
-    table->Fields().Append(id);
-    table->Fields().Append(Field(*table, "ItemID", kLong, true));
-    table->Fields().Append(Field(*table, "AlbumID", kLong, true));
-    table->Fields().Append(Field(*table, "TranscodedPath", kMemo, false));
-    table->Fields().Append(Field(*table, "BackupPath", kMemo, false));
-    table->Fields().Append(Field(*table, "SyncDate", kDate, false));
-    db.TableDefs().Append(table);
-  });
-  Attempt([&] {
-    AddColumn(db, "AudioItem", [](dao::TableDef& t) { return Field(t, "AlbumArtist", kText, false, 255); });
-  });
-  Attempt([&] { AddColumn(db, "Albums", [](dao::TableDef& t) { return Field(t, "AlbumIcon", kMemo, false); }); });
-  Attempt([&] {
-    auto relation = db.CreateRelation("Rel1", "AlbumItems", "DeviceItems", kCascadeDelete);
-    auto field = relation->CreateField("ItemID");
-    field->SetForeignName("ItemID");
-    relation->Fields().Append(field);
-    db.Relations().Append(relation);
-  });
-  Attempt([&] {
-    AddColumn(db, "Albums", [](dao::TableDef& t) {
-      auto field = Field(t, "AlbumType", kLong, false);
-      field->SetDefaultValue(com::Variant(0));
-      return field;
-    });
-    db.Execute(kSetAlbumType);
-  });
-  Attempt([&] { db.Execute(kWidenFileUniqueId); });
-  CreateQueries(db, kDeviceQueries);
-}
+UpgradeReport OpenTimeUpgrade(dao::Database& db) noexcept { return Upgrade(db, Everything); }
 
 com::HRESULT OpenDatabaseVersion(dao::Database& db, int32_t* version) {
   return com::CallGuard([&]() -> com::HRESULT {

@@ -1,6 +1,7 @@
 #include "store/dao/execution.h"
 
 #include "store/dao/errors.h"
+#include "store/dao/table_rebuild.h"
 #include "store/dao/values.h"
 
 namespace albumcore::store::dao {
@@ -13,6 +14,10 @@ void CheckParameterCount(const jetsql::Translation& t, size_t given) {
 int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values) {
   if (t.returnsRows()) ThrowJet(jeterr::kCannotExecuteSelect, "Cannot execute a select query.");
   CheckParameterCount(t, values.size());
+  if (t.columnChange) {
+    ChangeColumn(session, *t.columnChange);
+    return 0;
+  }
   if (t.sql.empty()) return 0;
   AttachedFiles attached(session, t.attachments);
   Statement s = session.statements().Acquire(t.sql, attached.empty());

@@ -82,6 +82,11 @@ std::string Matches(const std::vector<std::string>& left, const std::string& lef
 
 }  // namespace
 
+std::vector<std::string> RelationTriggerNames(std::string_view name) {
+  const std::string base = "rel_" + std::string(name);
+  return {base, base + "_ins", base + "_upd"};
+}
+
 ComPtr<FieldDef> Relation::CreateField(std::string_view name) const {
   return com::MakeObject<FieldDef>(std::string(name), 0, 0);
 }
@@ -148,9 +153,10 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
   } catch (const com::ComError& e) {
     if (e.hr() != com::JetError(jeterr::kItemNotFound)) throw;
   }
+  const auto triggers = RelationTriggerNames(name);
   {
     OneShotStatement q(db, "SELECT 1 FROM sqlite_schema WHERE type = 'trigger' AND name = ?1 COLLATE NOCASE");
-    q.Bind(1, "rel_" + name);
+    q.Bind(1, triggers[0]);
     exists = exists || q.Step();
   }
   if (exists || DeclaredForeignKey(db, *table, *foreign, fields, foreignFields))
@@ -161,10 +167,10 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
   const std::string t = jetsql::QuoteIdentifier(table->name), ft = jetsql::QuoteIdentifier(foreign->name);
   std::vector<std::string> ddl;
   if ((attributes & dbRelationDeleteCascade) != 0) {
-    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name) + " AFTER DELETE ON " + t + " BEGIN DELETE FROM " + ft +
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier(triggers[0]) + " AFTER DELETE ON " + t + " BEGIN DELETE FROM " + ft +
                   " WHERE " + Matches(foreignFields, "", fields, "OLD.") + "; END");
   } else if (enforce) {
-    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name) + " BEFORE DELETE ON " + t +
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier(triggers[0]) + " BEFORE DELETE ON " + t +
                   " WHEN EXISTS (SELECT 1 FROM " + ft + " WHERE " + Matches(foreignFields, "", fields, "OLD.") +
                   ") BEGIN SELECT RAISE(ABORT, " +
                   jetsql::QuoteString(jetsql::JetErrorTag(jeterr::kRelatedRecords) + "The record cannot be deleted or changed because table '" + foreign->name +
@@ -182,8 +188,8 @@ void RelationCollection::Append(const ComPtr<Relation>& relation) const {
                              "); END";
     std::string columns;
     for (size_t i = 0; i < foreignFields.size(); ++i) columns += (i ? ", " : "") + jetsql::QuoteIdentifier(foreignFields[i]);
-    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name + "_ins") + " BEFORE INSERT ON " + ft + body);
-    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier("rel_" + name + "_upd") + " BEFORE UPDATE OF " + columns + " ON " + ft +
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier(triggers[1]) + " BEFORE INSERT ON " + ft + body);
+    ddl.push_back("CREATE TRIGGER " + jetsql::QuoteIdentifier(triggers[2]) + " BEFORE UPDATE OF " + columns + " ON " + ft +
                   body);
   }
 
@@ -214,8 +220,8 @@ void RelationCollection::Delete(std::string_view name) const {
   auto r = Item(name);
   session_->Exec("SAVEPOINT dao_relation");
   try {
-    for (const char* suffix : {"", "_ins", "_upd"})
-      session_->Exec("DROP TRIGGER IF EXISTS " + jetsql::QuoteIdentifier("rel_" + r->Name() + suffix));
+    for (const auto& trigger : RelationTriggerNames(r->Name()))
+      session_->Exec("DROP TRIGGER IF EXISTS " + jetsql::QuoteIdentifier(trigger));
     OneShotStatement q(session_->db(), "DELETE FROM " + jetsql::QuoteIdentifier(kRelationTable) + " WHERE Name = ?1 COLLATE NOCASE");
     q.Bind(1, r->Name());
     q.Step();

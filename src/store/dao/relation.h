@@ -26,6 +26,10 @@ inline constexpr int dbRelationDeleteCascade = 0x1000;
 
 inline constexpr const char* kRelationTable = "MSysRelationships";
 
+// The triggers that enforce an appended relation `name`: on deletes from the
+// primary table, on inserts and on updates of the foreign table.
+std::vector<std::string> RelationTriggerNames(std::string_view name);
+
 class Relation final : public com::ComObject, public FieldOwner {
  public:
   static constexpr std::string_view kInterfaceName = "Relation";

@@ -6,8 +6,8 @@
 // needs to run the statement:
 //
 //   - sql: SQLite text; parameters[i] appears as ?(i + 1) (its `number`).
-//     Empty when nothing needs to run (ALTER COLUMN widening a text column,
-//     which SQLite's declared types do not limit).
+//     Empty for ALTER COLUMN, which SQLite cannot do in place: `columnChange`
+//     then says what the adapter is to change by rebuilding the table.
 //   - parameters: Jet parameter names in order of first appearance (names
 //     compare ignoring case), with the type a PARAMETERS clause declared.
 //     Binding fewer than all of them is the caller's JetError(3061).
@@ -68,12 +68,23 @@ struct Attachment {
   std::string schema;  // jet_ext1, jet_ext2, ...
 };
 
+// ALTER TABLE t ALTER COLUMN c type: the column's new declared type.
+struct ColumnChange {
+  std::string table;     // as declared
+  std::string column;    // as declared
+  std::string type;      // SQLite declared type and what the Jet type implies ("YESNO INTEGER NOT NULL DEFAULT 0")
+  bool notNull = false;  // NOT NULL given
+  JetType jetType = JetType::Unknown;
+  int64_t size = 0;      // Text(n): n
+};
+
 struct Translation {
   StatementKind kind = StatementKind::Select;
   std::string sql;
   std::vector<QueryParameter> parameters;
   std::vector<Attachment> attachments;
   std::vector<ResultColumn> columns;  // SELECT only
+  std::optional<ColumnChange> columnChange;  // ALTER COLUMN only
 
   bool returnsRows() const { return kind == StatementKind::Select; }
   bool changesSchema() const {

@@ -1,10 +1,14 @@
 -- The catalogue layout: every table, index and trigger of a library file.
 --
--- This file is the one declaration of the current layout. The build runs it,
--- then stored_queries.sql, into a fresh SQLite file (albumcore_make_template)
--- and installs the result as CatalogueTemplate.db, the file every new library
--- is copied from. Older layouts live frozen under old_layouts/ and are never
--- edited; a change here is a new layout version and needs an upgrade step.
+-- This file is the one declaration of the current layout. The build embeds
+-- it, with stored_queries.sql, into the code and runs both into a fresh
+-- SQLite file (albumcore_make_template), installed as CatalogueTemplate.db,
+-- the file every new library is copied from. Existing files reach this
+-- layout through the upgrade, which compares each table, index and trigger
+-- of a file with its declaration here and creates, rebuilds or replaces what
+-- differs; so a change here needs no upgrade code of its own. Older layouts
+-- live frozen under old_layouts/, for the upgrade tests, and are never
+-- edited.
 --
 -- Column types. Declared types keep the Jet type visible and give SQLite the
 -- right affinity; the translator reads the Jet type back from them:
@@ -18,15 +22,21 @@
 --   LONGBINARY BLOB                     Long binary
 -- Monikers and paths are LONGTEXT: a POSIX path may be longer than 255.
 --
--- Collations. Text that people type as a name compares ignoring case:
--- AlbumItems.Name (album and item names), Keywords.KeywordName,
--- UserFields.FieldName, SmartViews.Name, SecretWords.Name and UPnPDevices.MAC
--- are declared COLLATE JETNOCASE, the Unicode case-folding collation that the
--- engine layer registers on every connection. Everything else (monikers,
--- paths, GUIDs, RequestIDs, file unique IDs) compares exactly (BINARY).
--- Whoever opens a catalogue without the engine layer must register JETNOCASE
--- first (the sqlite3 shell: .load libalbumcore_sqlite_ext), or statements
--- comparing those columns fail with "no such collation sequence".
+-- Collations. Jet compares text ignoring case; the engine layer does the
+-- same through the JETNOCASE collation (Unicode simple case folding), which
+-- it registers on every connection and uses for every text comparison,
+-- sort, grouping, DISTINCT and UNION, except on columns declared
+-- COLLATE BINARY, which compare exactly. So every text column states its
+-- collation:
+--   COLLATE BINARY     text that identifies something on a case-sensitive
+--                      file system or protocol: monikers, paths, file
+--                      unique IDs, GUIDs, RequestIDs, UDNs, URLs, passwords.
+--   COLLATE JETNOCASE  everything people read or type: names, titles,
+--                      notes, XML, field values, descriptions, expiry text.
+-- The MSys tables keep NOCASE keys (below). Whoever opens a catalogue
+-- without the engine layer must register JETNOCASE first (the sqlite3 shell:
+-- .load libalbumcore_sqlite_ext), or statements comparing those columns fail
+-- with "no such collation sequence".
 --
 -- Column order is part of the layout: the copy from an older catalogue runs
 -- "INSERT INTO t SELECT * FROM t IN <old file>", so every table keeps the
@@ -52,8 +62,8 @@
 --      refuse in the bulk copy (SQLite cannot skip foreign-key violations
 --      the way it skips duplicate keys), the virtual albums (-1 .. -4) have
 --      rows in SpecialAlbumProperties and VisibleUserFields without an item,
---      and a trigger can be added to an existing file while a foreign key
---      cannot.
+--      and a foreign key makes the upgrade of an existing file fail on its
+--      first orphan row, where a trigger is simply added.
 -- Destroying a user field ("DestroyUserField") and a secret word
 -- ("DeleteSecretWord") are single statements too; triggers remove their
 -- values, visibility rows and associations.
@@ -72,16 +82,16 @@
 CREATE TABLE AlbumItems (
   ItemID            INTEGER PRIMARY KEY AUTOINCREMENT,
   ItemType          INTEGER NOT NULL DEFAULT 0,
-  ItemDataMoniker   LONGTEXT,
-  ItemThumbMoniker  LONGTEXT,
+  ItemDataMoniker   LONGTEXT COLLATE BINARY,
+  ItemThumbMoniker  LONGTEXT COLLATE BINARY,
   DateCreated       DATETIME DOUBLE,
   DateModified      DATETIME DOUBLE,
   Name              TEXT(255) COLLATE JETNOCASE,
-  Filename          TEXT(255),
-  Note              LONGTEXT,
+  Filename          TEXT(255) COLLATE JETNOCASE,
+  Note              LONGTEXT COLLATE JETNOCASE,
   Size              INTEGER DEFAULT 0,          -- low 32 bits of the file size
   BigSize           INTEGER DEFAULT 0,          -- high 32 bits
-  SoundMoniker      LONGTEXT,
+  SoundMoniker      LONGTEXT COLLATE BINARY,
   ReadOnly          YESNO INTEGER NOT NULL DEFAULT 0,
   Protected         YESNO INTEGER NOT NULL DEFAULT 0,
   Hidden            YESNO INTEGER NOT NULL DEFAULT 0,
@@ -89,8 +99,8 @@ CREATE TABLE AlbumItems (
   Archived          YESNO INTEGER NOT NULL DEFAULT 0,
   BackedUp          YESNO INTEGER NOT NULL DEFAULT 0,
   Rating            INTEGER DEFAULT 0,
-  DataXML           LONGTEXT,
-  FileUniqueID      TEXT(255)
+  DataXML           LONGTEXT COLLATE JETNOCASE,
+  FileUniqueID      TEXT(255) COLLATE BINARY
 );
 CREATE INDEX AlbumItems_ItemDataMoniker ON AlbumItems (ItemDataMoniker);
 CREATE INDEX AlbumItems_FileUniqueID ON AlbumItems (FileUniqueID);
@@ -102,7 +112,7 @@ CREATE INDEX AlbumItems_Name ON AlbumItems (Name);
 CREATE TABLE Albums (
   AlbumID     INTEGER PRIMARY KEY,
   CustomSort  LONGBINARY BLOB,
-  AlbumIcon   LONGTEXT,
+  AlbumIcon   LONGTEXT COLLATE JETNOCASE,
   AlbumType   INTEGER DEFAULT 0                 -- DruCustomAlbumType
 );
 
@@ -149,8 +159,8 @@ CREATE TABLE DeviceItems (
   ID              INTEGER PRIMARY KEY AUTOINCREMENT,
   ItemID          INTEGER NOT NULL,
   AlbumID         INTEGER NOT NULL,
-  TranscodedPath  LONGTEXT,
-  BackupPath      LONGTEXT,
+  TranscodedPath  LONGTEXT COLLATE BINARY,
+  BackupPath      LONGTEXT COLLATE BINARY,
   SyncDate        DATETIME DOUBLE,
   CONSTRAINT Rel1 FOREIGN KEY (ItemID) REFERENCES AlbumItems (ItemID) ON DELETE CASCADE
 );
@@ -169,10 +179,10 @@ CREATE TABLE PhotoItem (
   ColorSpace  INTEGER DEFAULT 0,
   dpi         INTEGER DEFAULT 0,
   Rotation    INTEGER DEFAULT 0,
-  Author      TEXT(255),
-  Place       TEXT(255),
-  Event       TEXT(255),
-  Genre       TEXT(255)
+  Author      TEXT(255) COLLATE JETNOCASE,
+  Place       TEXT(255) COLLATE JETNOCASE,
+  Event       TEXT(255) COLLATE JETNOCASE,
+  Genre       TEXT(255) COLLATE JETNOCASE
 );
 
 CREATE TABLE AudioItem (
@@ -186,62 +196,62 @@ CREATE TABLE AudioItem (
   Channels        INTEGER,
   Tempo           DOUBLE,
   InfoFlags       INTEGER,
-  Title           TEXT(255),
-  Album           TEXT(255),
-  Artist          TEXT(255),
-  Composer        TEXT(255),
-  Arranger        TEXT(255),
+  Title           TEXT(255) COLLATE JETNOCASE,
+  Album           TEXT(255) COLLATE JETNOCASE,
+  Artist          TEXT(255) COLLATE JETNOCASE,
+  Composer        TEXT(255) COLLATE JETNOCASE,
+  Arranger        TEXT(255) COLLATE JETNOCASE,
   TrackNo         INTEGER,
   BPM             INTEGER,
   YearOfRelease   INTEGER,
-  Lyrics          LONGTEXT,
-  LyricsBy        TEXT(255),
-  Language        TEXT(255),
-  Comments        LONGTEXT,
-  Mood            TEXT(255),
-  RecordLabel     TEXT(255),
-  ISRC            TEXT(255),
-  MoreInfoURL     LONGTEXT,
+  Lyrics          LONGTEXT COLLATE JETNOCASE,
+  LyricsBy        TEXT(255) COLLATE JETNOCASE,
+  Language        TEXT(255) COLLATE JETNOCASE,
+  Comments        LONGTEXT COLLATE JETNOCASE,
+  Mood            TEXT(255) COLLATE JETNOCASE,
+  RecordLabel     TEXT(255) COLLATE JETNOCASE,
+  ISRC            TEXT(255) COLLATE JETNOCASE,
+  MoreInfoURL     LONGTEXT COLLATE BINARY,
   PointIn         DOUBLE,
   PointOut        DOUBLE,
   IsScene         YESNO INTEGER NOT NULL DEFAULT 0,
   BitRate         INTEGER,
-  MusicID         TEXT(255),
+  MusicID         TEXT(255) COLLATE JETNOCASE,
   Protected       YESNO INTEGER NOT NULL DEFAULT 0,
-  AlbumArtist     TEXT(255)
+  AlbumArtist     TEXT(255) COLLATE JETNOCASE
 );
 
 -- Streams of an audio item; several rows per item.
 CREATE TABLE AudioStream (
   ItemID         INTEGER NOT NULL,
-  Name           TEXT(255),
+  Name           TEXT(255) COLLATE JETNOCASE,
   StreamNo       INTEGER,
   Frequency      INTEGER,
   BitsPerSample  INTEGER,
   Channels       INTEGER,
   Compression    INTEGER,
-  CodecString    TEXT(255),
+  CodecString    TEXT(255) COLLATE JETNOCASE,
   Playtime       DOUBLE,
   StartOffset    DOUBLE,
   BitRate        INTEGER,
   InfoFlags      INTEGER,
   Tempo          DOUBLE,
-  Title          TEXT(255),
-  Album          TEXT(255),
-  Artist         TEXT(255),
-  Composer       TEXT(255),
-  Arranger       TEXT(255),
+  Title          TEXT(255) COLLATE JETNOCASE,
+  Album          TEXT(255) COLLATE JETNOCASE,
+  Artist         TEXT(255) COLLATE JETNOCASE,
+  Composer       TEXT(255) COLLATE JETNOCASE,
+  Arranger       TEXT(255) COLLATE JETNOCASE,
   TrackNo        INTEGER,
   BPM            INTEGER,
   YearOfRelease  INTEGER,
-  Lyrics         LONGTEXT,
-  LyricsBy       TEXT(255),
-  Language       TEXT(255),
-  Comments       LONGTEXT,
-  Mood           TEXT(255),
-  RecordLabel    TEXT(255),
-  ISRC           TEXT(255),
-  MoreInfoURL    LONGTEXT
+  Lyrics         LONGTEXT COLLATE JETNOCASE,
+  LyricsBy       TEXT(255) COLLATE JETNOCASE,
+  Language       TEXT(255) COLLATE JETNOCASE,
+  Comments       LONGTEXT COLLATE JETNOCASE,
+  Mood           TEXT(255) COLLATE JETNOCASE,
+  RecordLabel    TEXT(255) COLLATE JETNOCASE,
+  ISRC           TEXT(255) COLLATE JETNOCASE,
+  MoreInfoURL    LONGTEXT COLLATE BINARY
 );
 CREATE INDEX AudioStream_ItemID ON AudioStream (ItemID);
 
@@ -260,41 +270,41 @@ CREATE TABLE VideoItem (
   Height          INTEGER,
   FrameRate       DOUBLE,
   HasAudio        YESNO INTEGER NOT NULL DEFAULT 0,
-  Author          TEXT(255),
-  Place           TEXT(255),
-  Event           TEXT(255),
+  Author          TEXT(255) COLLATE JETNOCASE,
+  Place           TEXT(255) COLLATE JETNOCASE,
+  Event           TEXT(255) COLLATE JETNOCASE,
   Protected       YESNO INTEGER NOT NULL DEFAULT 0
 );
 
 -- Streams of a video item; several rows per item.
 CREATE TABLE VideoStream (
   ItemID           INTEGER NOT NULL,
-  Name             TEXT(255),
+  Name             TEXT(255) COLLATE JETNOCASE,
   StreamNo         INTEGER,
   Width            INTEGER,
   Height           INTEGER,
   PixelFormat      INTEGER,
-  CodecGUID        TEXT(38),
+  CodecGUID        TEXT(38) COLLATE BINARY,
   FrameRate        DOUBLE,
   Interlaced       YESNO INTEGER NOT NULL DEFAULT 0,
   InterlaceOption  INTEGER,
-  CodecString      TEXT(255),
+  CodecString      TEXT(255) COLLATE JETNOCASE,
   AspectRatio      DOUBLE
 );
 CREATE INDEX VideoStream_ItemID ON VideoStream (ItemID);
 
 CREATE TABLE VideoEffect (
   ItemID         INTEGER PRIMARY KEY,
-  UUID           TEXT(38),
-  ImagePreviewA  LONGTEXT,
-  ImagePreviewB  LONGTEXT,
+  UUID           TEXT(38) COLLATE BINARY,
+  ImagePreviewA  LONGTEXT COLLATE BINARY,
+  ImagePreviewB  LONGTEXT COLLATE BINARY,
   SubType        INTEGER,
   RenderType     INTEGER
 );
 
 CREATE TABLE Overlay (
   ItemID     INTEGER PRIMARY KEY,
-  AlphaFile  LONGTEXT
+  AlphaFile  LONGTEXT COLLATE BINARY
 );
 
 CREATE TABLE DVDProject (
@@ -337,7 +347,7 @@ CREATE TABLE UserFields (
   FieldID      INTEGER PRIMARY KEY AUTOINCREMENT,
   FieldType    INTEGER NOT NULL DEFAULT 0,
   FieldName    TEXT(255) COLLATE JETNOCASE,
-  Description  LONGTEXT
+  Description  LONGTEXT COLLATE JETNOCASE
 );
 
 -- Fields shown for an album. Virtual albums (negative IDs) may have rows.
@@ -354,7 +364,7 @@ CREATE INDEX VisibleUserFields_FieldID ON VisibleUserFields (FieldID);
 CREATE TABLE AssignedFieldsText (
   ItemID      INTEGER NOT NULL,
   FieldID     INTEGER NOT NULL,
-  FieldValue  TEXT(255),
+  FieldValue  TEXT(255) COLLATE JETNOCASE,
   PRIMARY KEY (ItemID, FieldID) ON CONFLICT IGNORE
 );
 CREATE INDEX AssignedFieldsText_FieldID ON AssignedFieldsText (FieldID);
@@ -394,7 +404,7 @@ CREATE INDEX AssignedFieldsOnOff_FieldID ON AssignedFieldsOnOff (FieldID);
 CREATE TABLE AssignedFieldsMemo (
   ItemID      INTEGER NOT NULL,
   FieldID     INTEGER NOT NULL,
-  FieldValue  LONGTEXT,
+  FieldValue  LONGTEXT COLLATE JETNOCASE,
   PRIMARY KEY (ItemID, FieldID) ON CONFLICT IGNORE
 );
 CREATE INDEX AssignedFieldsMemo_FieldID ON AssignedFieldsMemo (FieldID);
@@ -407,7 +417,7 @@ CREATE INDEX AssignedFieldsMemo_FieldID ON AssignedFieldsMemo (FieldID);
 CREATE TABLE SmartViews (
   SmartViewID  INTEGER PRIMARY KEY AUTOINCREMENT,
   Name         TEXT(255) COLLATE JETNOCASE,
-  RequestID    LONGTEXT,
+  RequestID    LONGTEXT COLLATE BINARY,
   ReadOnly     YESNO INTEGER NOT NULL DEFAULT 0,
   Hidden       YESNO INTEGER NOT NULL DEFAULT 0,
   CategoryID   INTEGER DEFAULT 0
@@ -416,18 +426,18 @@ CREATE TABLE SmartViews (
 -- Secret words; Expiry is "Never" or an automation date as decimal text.
 CREATE TABLE SecretWords (
   SecretWordID  INTEGER PRIMARY KEY AUTOINCREMENT,
-  wordGUID      TEXT(255),
+  wordGUID      TEXT(255) COLLATE BINARY,
   Name          TEXT(255) COLLATE JETNOCASE,
-  Expiry        TEXT(255),
+  Expiry        TEXT(255) COLLATE JETNOCASE,
   TemplateID    INTEGER,
-  SwPassword    TEXT(255)
+  SwPassword    TEXT(255) COLLATE BINARY
 );
 CREATE INDEX SecretWords_wordGUID ON SecretWords (wordGUID);
 
 CREATE TABLE SecretWordAssociations (
   ID            INTEGER PRIMARY KEY AUTOINCREMENT,
   SecretWordID  INTEGER NOT NULL,
-  RequestID     LONGTEXT,
+  RequestID     LONGTEXT COLLATE BINARY,
   AlbumID       INTEGER
 );
 CREATE INDEX SecretWordAssociations_SecretWordID ON SecretWordAssociations (SecretWordID);
@@ -437,18 +447,18 @@ CREATE INDEX SecretWordAssociations_SecretWordID ON SecretWordAssociations (Secr
 -- removing a share or device leaves its mapping rows.
 CREATE TABLE UPnPShares (
   ShareID     INTEGER PRIMARY KEY AUTOINCREMENT,
-  RequestID   LONGTEXT,
+  RequestID   LONGTEXT COLLATE BINARY,
   Restricted  YESNO INTEGER NOT NULL DEFAULT 0,
   Internal    YESNO INTEGER NOT NULL DEFAULT 0
 );
 
 CREATE TABLE UPnPDevices (
   DeviceID                INTEGER PRIMARY KEY AUTOINCREMENT,
-  UDN                     TEXT(255),
+  UDN                     TEXT(255) COLLATE BINARY,
   MAC                     TEXT(255) COLLATE JETNOCASE,
-  UserFriendlyTitleShort  TEXT(255),
-  UserFriendlyTitleLong   TEXT(255),
-  ManufacturerURL         LONGTEXT
+  UserFriendlyTitleShort  TEXT(255) COLLATE JETNOCASE,
+  UserFriendlyTitleLong   TEXT(255) COLLATE JETNOCASE,
+  ManufacturerURL         LONGTEXT COLLATE BINARY
 );
 
 CREATE TABLE UPnPDeviceMapping (
@@ -461,11 +471,11 @@ CREATE INDEX UPnPDeviceMapping_DeviceID ON UPnPDeviceMapping (DeviceID);
 -- Recent search texts and sound monikers, oldest first in table (rowid)
 -- order; no index, so a scan always walks them in that order.
 CREATE TABLE MRUSearchStrings (
-  SearchString  TEXT(255)
+  SearchString  TEXT(255) COLLATE JETNOCASE
 );
 
 CREATE TABLE MRUSoundMonikers (
-  SoundMoniker  LONGTEXT
+  SoundMoniker  LONGTEXT COLLATE BINARY
 );
 
 ------------------------------------------------------------------------------

@@ -1,16 +1,10 @@
-// Building a catalogue file from layout scripts.
+// Building a catalogue file from layout scripts (layout_scripts.h): the
+// template every new library is copied from, and in tests the catalogues of
+// frozen older layouts (old_layouts/) that upgrades start from.
 //
-// A layout is a list of SQL scripts run in order on a new, empty SQLite
-// database: the current layout is catalogue.sql then stored_queries.sql (the
-// template every new library is copied from); frozen older layouts under
-// old_layouts/ build the catalogues that upgrade tests start from.
-//
-// The builder links SQLite only. The layout declares name columns with the
-// JETNOCASE collation, which the engine layer registers on its connections;
-// while building, a placeholder of that name stands in so that the tables
-// can be created. The placeholder must never compare two values (the order
-// it would give is not the real collation's), so a layout that stores rows
-// in a JETNOCASE-indexed column is refused.
+// The scripts run on a LayoutDatabase; a layout that stores rows in a
+// JETNOCASE-indexed column is refused, since the build's placeholder
+// collation cannot order them as the real one does.
 //
 // Single-threaded; each call owns its own connection. Every failure throws
 // BuildError with a message that names the script, the line and the failing
@@ -19,9 +13,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
-#include <string>
 #include <vector>
+
+#include "store/schema/layout_database.h"
+#include "store/schema/layout_scripts.h"
 
 namespace albumcore::store::schema {
 
@@ -33,16 +28,6 @@ inline constexpr const char* kTemplateFileName = "CatalogueTemplate.db";
 
 // The version a catalogue reports when its Misc table has no row.
 inline constexpr int kVersionWithoutMiscRow = 1;
-
-class BuildError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-struct LayoutScript {
-  std::string name;  // shown in error messages, usually the file path
-  std::string text;
-};
 
 // Reads one script file. Throws BuildError when it cannot be read.
 LayoutScript ReadLayoutScript(const std::filesystem::path& path);

@@ -1,7 +1,7 @@
 // albumcore_make_template: builds a catalogue file from layout scripts.
 //
 //   albumcore_make_template OUTPUT
-//       the current layout (catalogue.sql, stored_queries.sql): the template
+//       the current layout as the build embedded it: the template
 //   albumcore_make_template --layout SCRIPT [--layout SCRIPT ...] OUTPUT
 //       the given scripts in order, e.g. --layout old_layouts/v1.sql
 //
@@ -49,11 +49,10 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  if (scripts.empty()) scripts = {ResolveScript("catalogue.sql"), ResolveScript("stored_queries.sql")};
-
   try {
     std::vector<schema::LayoutScript> layout;
     for (const auto& script : scripts) layout.push_back(schema::ReadLayoutScript(script));
+    if (scripts.empty()) layout = schema::CurrentLayoutScripts();
     schema::BuildCatalogue(layout, output);
   } catch (const schema::BuildError& e) {
     std::fprintf(stderr, "albumcore_make_template: %s\n", e.what());

@@ -8,8 +8,9 @@
 -- its parameters, what it returns or does, and what callers rely on.
 --
 -- The SQL is kept on one line per query: the text between the quotes is
--- stored byte for byte, and the upgrade of older catalogues stores some of
--- these same texts (memo user fields, device items), which must not differ.
+-- stored byte for byte, in the template and, for queries an older catalogue
+-- lacks, by the upgrade, which reads them from this file as the build
+-- embedded it.
 
 ------------------------------------------------------------------------------
 -- Items

@@ -183,9 +183,18 @@ void AddDbCommands(CLI::App& app) {
   upgrade->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
   upgrade->callback([args] {
     auto file = OpenFile(args->file);
-    store::catalogue::ConnectTimeUpgrade(*file);
-    store::catalogue::OpenTimeUpgrade(*file);
-    std::cout << "upgraded " << args->file << " to the current layout\n";
+    auto report = store::catalogue::ConnectTimeUpgrade(*file);
+    auto more = store::catalogue::OpenTimeUpgrade(*file);
+    report.done.insert(report.done.end(), more.done.begin(), more.done.end());
+    report.failed.insert(report.failed.end(), more.failed.begin(), more.failed.end());
+    for (const auto& step : report.done) std::cout << "upgraded " << step << "\n";
+    if (!report.ok()) {
+      // Each failure is on stderr already, with its cause.
+      throw com::ComError(report.failed.front().status,
+                          args->file + ": " + std::to_string(report.failed.size()) +
+                              " upgrade steps failed; the file keeps what they would have changed");
+    }
+    std::cout << args->file << (report.done.empty() ? " was already" : " is now") << " in the current layout\n";
   });
 
   auto* version = db->add_subcommand("version", "print the database version the catalogue records");

@@ -335,12 +335,19 @@ TEST_F(RowsTest, FunctionsOverRows) {
   EXPECT_EQ(StatusOf([&] { db.Scalar("SELECT CLng(\"abc\")"); }), com::JetError(3464));
 }
 
-TEST_F(RowsTest, AlterColumnWideningIsAcceptedAndOthersRefused) {
-  auto t = db.Translate("ALTER TABLE AlbumItems ALTER COLUMN FileUniqueID TEXT(255);");
+TEST_F(RowsTest, AlterColumnNamesTheChangeForTheAdapterAndRefusesKeys) {
+  auto t = db.Translate("ALTER TABLE albumitems ALTER COLUMN fileuniqueid TEXT(255) NOT NULL;");
   EXPECT_TRUE(t->sql.empty());
   EXPECT_EQ(t->kind, StatementKind::AlterTable);
+  ASSERT_TRUE(t->columnChange);
+  EXPECT_EQ(t->columnChange->table, "AlbumItems");
+  EXPECT_EQ(t->columnChange->column, "FileUniqueID");
+  EXPECT_EQ(t->columnChange->type, "TEXT(255)");
+  EXPECT_TRUE(t->columnChange->notNull);
+  EXPECT_EQ(t->columnChange->jetType, JetType::Text);
+  EXPECT_EQ(t->columnChange->size, 255);
   EXPECT_EQ(StatusOf([&] { db.Exec("ALTER TABLE AlbumItems ALTER COLUMN NoSuchColumn TEXT(255)"); }), com::JetError(3265));
-  EXPECT_EQ(StatusOf([&] { db.Exec("ALTER TABLE AlbumItems ALTER COLUMN FileUniqueID LONG"); }), com::JetError(3251));
+  EXPECT_EQ(StatusOf([&] { db.Exec("ALTER TABLE AlbumItems ALTER COLUMN FileUniqueID COUNTER"); }), com::JetError(3251));
   db.Exec("ALTER TABLE Albums ADD COLUMN Extra YESNO");
   EXPECT_EQ(db.Scalar("SELECT Extra FROM Albums"), "0");
   db.Exec("CREATE TABLE Fresh (ID COUNTER, Label TEXT(20) NOT NULL, Taken DATETIME, Flag BIT)");

@@ -74,16 +74,17 @@ void Emitter::Emit(const AlterTableStmt& at) {
     case AlterTableStmt::Action::AlterColumn: {
       if (existing == nullptr) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + at.column.name + "'");
       bool counter = false;
-      const std::string newType = SqliteType(at.column, counter);
-      // SQLite declared types do not limit lengths, so a change that keeps
-      // the column's storage class (TEXT(50) to TEXT(255)) is already in
-      // effect. Anything else would need the table rebuilt.
-      if (!counter && HasTextAffinity(newType) == existing->textAffinity &&
-          TyFromJet(JetTypeFromDeclared(newType, false)) == TyFromJet(existing->type)) {
-        out_.sql.clear();
-        return;
-      }
-      ThrowJet(jeterr::kNotSupported, "ALTER COLUMN can only widen a column of the same type");
+      ColumnChange change;
+      change.type = SqliteType(at.column, counter);
+      // A key cannot be given to a table that has rows.
+      if (counter || at.column.primaryKey || at.column.unique)
+        ThrowJet(jeterr::kNotSupported, "ALTER COLUMN cannot make '" + at.column.name + "' a key");
+      change.table = table->name;
+      change.column = existing->name;
+      change.notNull = at.column.notNull;
+      change.jetType = JetTypeFromDeclared(change.type, false, &change.size);
+      out_.columnChange = std::move(change);
+      return;
     }
     case AlterTableStmt::Action::AddColumn: {
       if (existing != nullptr) ThrowJet(jeterr::kFieldExists, "Cannot define field more than once: '" + at.column.name + "'");
