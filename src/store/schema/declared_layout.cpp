@@ -67,7 +67,7 @@ DeclaredLayout::DeclaredLayout(const std::vector<LayoutScript>& scripts) {
   {
     Query q(db.get(),
             "SELECT type, name, tbl_name, sql FROM sqlite_schema "
-            "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
+            "WHERE sql IS NOT NULL AND name NOT GLOB 'sqlite_*' ORDER BY rowid");
     while (q.Step()) {
       const std::string type = q.Text(0);
       DeclaredObject object{q.Text(1), q.Text(2), q.Text(3)};

@@ -122,18 +122,37 @@ TEST(CatalogueLayout, YesNoColumnsAreRequiredWithDefaultNoExceptFieldValues) {
     }
 }
 
-TEST(CatalogueLayout, OnlyNameColumnsCompareIgnoringCase) {
+TEST(CatalogueLayout, EveryTextColumnStatesItsCollationAndOnlyIdentityTextComparesExactly) {
   Db db(BuiltTemplate());
-  std::set<std::string> noCase, other;
-  for (const auto& table : db.Tables())
+  std::set<std::string> exact, system;
+  for (const auto& table : db.Tables()) {
+    const std::string sql = db.Column("SELECT sql FROM sqlite_master WHERE name = '" + table + "'")[0];
     for (const auto& c : db.Columns(table)) {
-      if (c.collation == "JETNOCASE") noCase.insert(table + "." + c.name);
-      else if (c.collation != "BINARY") other.insert(table + "." + c.name + " " + c.collation);
+      const std::string kind = JetKind(c);
+      if (kind != "memo" && kind.rfind("text", 0) != 0) continue;
+      if (table.rfind("MSys", 0) == 0) {
+        if (c.collation != "BINARY") system.insert(table + "." + c.name + " " + c.collation);
+        continue;
+      }
+      // Stated in the declaration, not SQLite's default.
+      const size_t at = sql.find("\n  " + c.name + " ");
+      ASSERT_NE(at, std::string::npos) << table << "." << c.name;
+      const std::string definition = sql.substr(at, sql.find('\n', at + 1) - at);
+      EXPECT_NE(definition.find("COLLATE " + c.collation), std::string::npos) << definition;
+      if (c.collation == "BINARY") exact.insert(table + "." + c.name);
+      else EXPECT_EQ(c.collation, "JETNOCASE") << table << "." << c.name;
     }
-  EXPECT_EQ(noCase, (std::set<std::string>{"AlbumItems.Name", "Keywords.KeywordName", "UserFields.FieldName",
-                                            "SmartViews.Name", "SecretWords.Name", "UPnPDevices.MAC"}));
-  // Query names: ASCII case folding, usable without the engine layer.
-  EXPECT_EQ(other, (std::set<std::string>{"MSysQueries.Name NOCASE", "MSysRelationships.Name NOCASE"}));
+  }
+  EXPECT_EQ(exact, (std::set<std::string>{
+                       "AlbumItems.ItemDataMoniker", "AlbumItems.ItemThumbMoniker", "AlbumItems.SoundMoniker",
+                       "AlbumItems.FileUniqueID", "DeviceItems.TranscodedPath", "DeviceItems.BackupPath",
+                       "VideoStream.CodecGUID", "VideoEffect.UUID", "VideoEffect.ImagePreviewA",
+                       "VideoEffect.ImagePreviewB", "Overlay.AlphaFile", "SmartViews.RequestID",
+                       "SecretWords.wordGUID", "SecretWords.SwPassword", "SecretWordAssociations.RequestID",
+                       "UPnPShares.RequestID", "UPnPDevices.UDN", "UPnPDevices.ManufacturerURL",
+                       "AudioItem.MoreInfoURL", "AudioStream.MoreInfoURL", "MRUSoundMonikers.SoundMoniker"}));
+  // Query and relation names: ASCII case folding, usable without the engine layer.
+  EXPECT_EQ(system, (std::set<std::string>{"MSysQueries.Name NOCASE", "MSysRelationships.Name NOCASE"}));
 }
 
 // True when an index of `table` (an INTEGER PRIMARY KEY counts) starts with `columns`.

@@ -1,5 +1,5 @@
 // The stored-query catalogue of the template: names, parameters in the order
-// callers bind them, kind, and the texts that the upgrade stores as well.
+// callers bind them, and kind.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -124,23 +124,6 @@ TEST(StoredQueries, EachIsOneStatementOfItsKind) {
     else EXPECT_TRUE(verb == "INSERT" || verb == "UPDATE" || verb == "DELETE") << q.name;
     EXPECT_EQ(sql.find(';'), sql.size() - 1) << q.name << " is not exactly one statement ending in ';'";
   }
-}
-
-TEST(StoredQueries, TextsThatTheUpgradeStoresTooAreByteForByteTheSame) {
-  Db db(BuiltTemplate());
-  const auto texts = StoredTexts(db);
-  const std::map<std::string, std::string> upgradeTexts = {
-      {"EnumItemUserFieldsMemo", "SELECT * FROM AssignedFieldsMemo WHERE ItemID = [item_id];"},
-      {"AssignUserFieldMemo", "INSERT INTO AssignedFieldsMemo ( ItemID, FieldID ) SELECT [item_id], [varFieldID];"},
-      {"RemoveUserFieldMemo", "DELETE * FROM AssignedFieldsMemo WHERE ItemID = [item_id] AND FieldID = [varFieldID];"},
-      {"SetFieldValueMemo",
-       "UPDATE AssignedFieldsMemo SET FieldValue = [varFieldValue] WHERE ItemID = [item_id] AND FieldID = "
-       "[varFieldID];"},
-      {"AddDeviceItem", "INSERT INTO DeviceItems ( ItemID, AlbumID ) SELECT [item_id], [album_id];"},
-      {"RemoveDeviceItem", "DELETE * FROM DeviceItems WHERE AlbumID = [album_id] AND ItemID = [item_id];"},
-      {"GetDeviceItemRecord", "SELECT * FROM DeviceItems WHERE ID=[item_id];"},
-  };
-  for (const auto& [name, sql] : upgradeTexts) EXPECT_EQ(texts.at(name), sql) << name;
 }
 
 TEST(StoredQueries, AreFoundByNameIgnoringCase) {
