@@ -14,7 +14,8 @@ std::string Key(std::string_view type, std::string_view name) { return std::stri
 
 FileSchema FileSchema::Read(sqlite3* db) {
   FileSchema schema;
-  dao::OneShotStatement objects(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema WHERE sql IS NOT NULL ORDER BY rowid");
+  dao::OneShotStatement objects(db,
+                                "SELECT type, name, tbl_name, sql FROM sqlite_schema WHERE sql IS NOT NULL ORDER BY rowid");
   while (objects.Step()) {
     FileObject object{objects.Text(0), objects.Text(1), objects.Text(2), objects.Text(3)};
     schema.byKey_[Key(object.type, object.name)] = schema.objects_.size();

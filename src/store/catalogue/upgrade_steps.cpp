@@ -16,11 +16,14 @@ using jetsql::QuoteIdentifier;
 using schema::DeclaredLayout;
 using schema::DeclaredObject;
 
-bool SameSql(const std::string& a, const std::string& b) { return a == b || dao::NormalSql(a) == dao::NormalSql(b); }
+bool SameSql(const std::string& a, const std::string& b) {
+  return a == b || dao::NormalSql(a) == dao::NormalSql(b);
+}
 
 dao::TableSql ParseDeclared(const DeclaredObject& table) {
   auto parsed = dao::ParseCreateTable(table.sql);
-  if (!parsed) throw com::ComError(com::E_UNEXPECTED, "the layout's definition of table " + table.name + " cannot be read");
+  if (!parsed)
+    throw com::ComError(com::E_UNEXPECTED, "the layout's definition of table " + table.name + " cannot be read");
   return std::move(*parsed);
 }
 
@@ -69,7 +72,8 @@ void RebuildAsDeclared(dao::Database& db, const DeclaredLayout& layout, const De
   for (const auto* index : DeclaredIndexes(layout, table.name)) rebuild.dependents.push_back(index->sql);
   sqlite3* sqlite = SessionOf(db).db();
   for (auto& entry : dao::DependentsOf(sqlite, current.name))
-    if (entry.type != "index" || !IsDeclaredIndex(layout, entry.name)) rebuild.dependents.push_back(std::move(entry.sql));
+    if (entry.type != "index" || !IsDeclaredIndex(layout, entry.name))
+      rebuild.dependents.push_back(std::move(entry.sql));
   dao::RebuildTable(SessionOf(db), rebuild);
 }
 
@@ -90,7 +94,8 @@ void CheckTriggersCompile(sqlite3* db, const std::string& table) {
   const std::string t = QuoteIdentifier(table);
   dao::OneShotStatement deleting(db, "DELETE FROM " + t + " WHERE 0");
   dao::OneShotStatement updating(db, "UPDATE " + t + " SET " + assignments + " WHERE 0");
-  dao::OneShotStatement inserting(db, "INSERT INTO " + t + " (" + columns + ") SELECT " + columns + " FROM " + t + " WHERE 0");
+  dao::OneShotStatement inserting(db,
+                                  "INSERT INTO " + t + " (" + columns + ") SELECT " + columns + " FROM " + t + " WHERE 0");
 }
 
 std::string TableSqlNow(sqlite3* db, const std::string& table) {
@@ -109,6 +114,40 @@ std::string RowCondition(const schema::DeclaredRow& row) {
 bool RowPresent(sqlite3* db, const std::string& table, const schema::DeclaredRow& row) {
   dao::OneShotStatement s(db, "SELECT 1 FROM " + QuoteIdentifier(table) + " WHERE " + RowCondition(row));
   return s.Step();
+}
+
+// Columns of the relation registry (dao/relation.h): the relation's name,
+// and the table whose foreign key the relation is.
+constexpr const char* kRelationName = "Name";
+constexpr const char* kRelationForeignTable = "ForeignTable";
+
+// The declared foreign table carries the relation as its foreign key, so the
+// triggers of an appended relation of the same name can go, and the
+// registry gets the declared row.
+void RecordRelation(dao::Session& session, const DeclaredLayout& layout, const schema::DeclaredRow& relation,
+                    const std::vector<std::string>& leftovers) {
+  sqlite3* db = session.db();
+  const std::string name = relation.Text(kRelationName);
+  const std::string foreignTable = relation.Text(kRelationForeignTable);
+  const DeclaredObject* declared = nullptr;
+  for (const auto& table : layout.tables())
+    if (jetsql::IEquals(table.name, foreignTable)) declared = &table;
+  const std::string current = TableSqlNow(db, foreignTable);
+  if (declared == nullptr || current.empty() || !TableIsCurrent(*declared, current))
+    dao::ThrowJet(dao::jeterr::kInvalidOperation,
+                  "table " + foreignTable + " does not carry the foreign key of relation " + name + " yet");
+  for (const auto& trigger : leftovers) session.Exec("DROP TRIGGER IF EXISTS " + QuoteIdentifier(trigger));
+  if (RowPresent(db, dao::kRelationTable, relation)) return;
+
+  const std::string registry = QuoteIdentifier(dao::kRelationTable);
+  dao::OneShotStatement remove(db, "DELETE FROM " + registry + " WHERE " + kRelationName + " = ?1 COLLATE NOCASE");
+  remove.Bind(1, name).Run();
+  std::string columns, values;
+  for (size_t i = 0; i < relation.columns.size(); ++i) {
+    columns += (i ? ", " : "") + QuoteIdentifier(relation.columns[i]);
+    values += (i ? ", " : "") + relation.literals[i];
+  }
+  session.Exec("INSERT INTO " + registry + " (" + columns + ") VALUES (" + values + ")");
 }
 
 }  // namespace
@@ -159,10 +198,7 @@ std::optional<UpgradeStep> TriggerStep(const DeclaredObject& trigger, const File
 
 std::optional<UpgradeStep> RelationStep(sqlite3* sqlite, const DeclaredLayout& layout,
                                         const schema::DeclaredRow& relation, const FileSchema& file) {
-  // The registry's own columns (dao/relation.h): the relation's name and
-  // the table whose foreign key is the relation.
-  const std::string name = relation.Text("Name");
-  const std::string foreignTable = relation.Text("ForeignTable");
+  const std::string name = relation.Text(kRelationName);
   std::vector<std::string> leftovers;
   for (const auto& trigger : dao::RelationTriggerNames(name))
     if (file.Find("trigger", trigger) != nullptr) leftovers.push_back(trigger);
@@ -170,30 +206,8 @@ std::optional<UpgradeStep> RelationStep(sqlite3* sqlite, const DeclaredLayout& l
       file.Find("table", dao::kRelationTable) != nullptr && RowPresent(sqlite, dao::kRelationTable, relation);
   if (registered && leftovers.empty()) return std::nullopt;
 
-  return UpgradeStep{"relation " + name, [&layout, relation, name, foreignTable, leftovers](dao::Database& db) {
-                       InTransaction(db, [&](dao::Session& session) {
-                         const DeclaredObject* declared = nullptr;
-                         for (const auto& table : layout.tables())
-                           if (jetsql::IEquals(table.name, foreignTable)) declared = &table;
-                         const std::string current = TableSqlNow(session.db(), foreignTable);
-                         if (declared == nullptr || current.empty() || !TableIsCurrent(*declared, current))
-                           dao::ThrowJet(dao::jeterr::kInvalidOperation,
-                                         "table " + foreignTable + " does not carry the foreign key of relation " +
-                                             name + " yet");
-                         for (const auto& trigger : leftovers)
-                           session.Exec("DROP TRIGGER IF EXISTS " + QuoteIdentifier(trigger));
-                         if (RowPresent(session.db(), dao::kRelationTable, relation)) return;
-                         dao::OneShotStatement remove(session.db(), "DELETE FROM " + QuoteIdentifier(dao::kRelationTable) +
-                                                                        " WHERE Name = ?1 COLLATE NOCASE");
-                         remove.Bind(1, name).Run();
-                         std::string columns, values;
-                         for (size_t i = 0; i < relation.columns.size(); ++i) {
-                           columns += (i ? ", " : "") + QuoteIdentifier(relation.columns[i]);
-                           values += (i ? ", " : "") + relation.literals[i];
-                         }
-                         session.Exec("INSERT INTO " + QuoteIdentifier(dao::kRelationTable) + " (" + columns +
-                                      ") VALUES (" + values + ")");
-                       });
+  return UpgradeStep{"relation " + name, [&layout, relation, leftovers](dao::Database& db) {
+                       InTransaction(db, [&](dao::Session& session) { RecordRelation(session, layout, relation, leftovers); });
                      }};
 }
 

@@ -94,7 +94,8 @@ class ForeignKeysOff {
     if (active_) session_.Exec("PRAGMA foreign_keys = OFF");
   }
   ~ForeignKeysOff() {
-    if (active_ && !session_.closed()) sqlite3_exec(session_.db(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    if (active_ && !session_.closed())
+      sqlite3_exec(session_.db(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
   }
   ForeignKeysOff(const ForeignKeysOff&) = delete;
   ForeignKeysOff& operator=(const ForeignKeysOff&) = delete;

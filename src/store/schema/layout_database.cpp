@@ -95,7 +95,8 @@ void LayoutDatabase::Run(const std::vector<LayoutScript>& scripts) {
       StmtHandle stmt(raw);
       if (rc != SQLITE_OK) {
         const size_t end = text.find(';', pos);
-        Fail(where, sqlite3_errmsg(db_), text.substr(pos, end == std::string::npos ? std::string::npos : end - pos + 1));
+        Fail(where, sqlite3_errmsg(db_),
+             text.substr(pos, end == std::string::npos ? std::string::npos : end - pos + 1));
       }
       if (stmt) {
         int step;

@@ -296,6 +296,24 @@ TEST_F(UpgradeTest, FailedStepsAreReportedLeaveTheirTablesAndALaterUpgradeComple
   EXPECT_EQ(Scalar("SELECT Name FROM AlbumItems"), "busy");
 }
 
+TEST_F(UpgradeTest, ATriggerStaysAsItWasWhileATableItNamesIsMissing) {
+  auto& d = Open({kV1});
+  // A user's index under the name of the memo table's declared index keeps
+  // the memo table from being created.
+  d.Execute("CREATE INDEX AssignedFieldsMemo_FieldID ON Keywords (KeywordID)");
+  const std::string before = Scalar("SELECT sql FROM sqlite_schema WHERE name = 'AlbumItems_DeleteDependents'");
+  const UpgradeReport report = OpenTimeUpgrade(d);
+  Lines failed;
+  for (const auto& f : report.failed) failed.push_back(f.step);
+  EXPECT_EQ(failed, (Lines{"table AssignedFieldsMemo", "trigger AlbumItems_DeleteDependents",
+                           "trigger UserFields_DeleteDependents"}));
+  EXPECT_NE(report.failed.at(1).detail.find("no such table: main.AssignedFieldsMemo"), std::string::npos);
+  EXPECT_EQ(Scalar("SELECT sql FROM sqlite_schema WHERE name = 'AlbumItems_DeleteDependents'"), before);
+  d.Execute("INSERT INTO AlbumItems (ItemType, Name) VALUES (0, \"x\")");
+  Run("DestroyItem", {{"item_id", Variant(1)}});
+  EXPECT_EQ(Scalar("SELECT count(*) FROM AlbumItems"), "0");
+}
+
 // What the upgrade of earlier versions made: the device-item table and the
 // memo table through table definitions (no key, paths ignoring case), and
 // relation Rel1 as triggers.

@@ -72,7 +72,8 @@ void Emitter::Emit(const AlterTableStmt& at) {
   const std::string tableSql = QuoteIdentifier(table->name);
   switch (at.action) {
     case AlterTableStmt::Action::AlterColumn: {
-      if (existing == nullptr) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + at.column.name + "'");
+      if (existing == nullptr)
+        ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + at.column.name + "'");
       bool counter = false;
       ColumnChange change;
       change.type = SqliteType(at.column, counter);
