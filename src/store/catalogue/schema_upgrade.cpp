@@ -37,7 +37,7 @@ std::vector<UpgradeStep> Plan(sqlite3* db, const schema::DeclaredLayout& layout,
   for (const auto& trigger : layout.triggers())
     if (wanted(trigger.name)) add(TriggerStep(trigger, file));
   for (const auto& relation : layout.Rows(dao::kRelationTable))
-    if (wanted(relation.Text("Name"))) add(RelationStep(db, layout, relation, file));
+    if (wanted(RelationName(relation))) add(RelationStep(db, layout, relation, file));
   for (const auto& query : layout.queries())
     if (wanted(query.name)) add(QueryStep(query, file));
   return steps;

@@ -127,7 +127,7 @@ constexpr const char* kRelationForeignTable = "ForeignTable";
 void RecordRelation(dao::Session& session, const DeclaredLayout& layout, const schema::DeclaredRow& relation,
                     const std::vector<std::string>& leftovers) {
   sqlite3* db = session.db();
-  const std::string name = relation.Text(kRelationName);
+  const std::string name = RelationName(relation);
   const std::string foreignTable = relation.Text(kRelationForeignTable);
   const DeclaredObject* declared = nullptr;
   for (const auto& table : layout.tables())
@@ -151,6 +151,8 @@ void RecordRelation(dao::Session& session, const DeclaredLayout& layout, const s
 }
 
 }  // namespace
+
+std::string RelationName(const schema::DeclaredRow& relation) { return relation.Text(kRelationName); }
 
 std::optional<UpgradeStep> TableStep(const DeclaredLayout& layout, const DeclaredObject& table, const FileSchema& file) {
   const std::string title = "table " + table.name;
@@ -198,7 +200,7 @@ std::optional<UpgradeStep> TriggerStep(const DeclaredObject& trigger, const File
 
 std::optional<UpgradeStep> RelationStep(sqlite3* sqlite, const DeclaredLayout& layout,
                                         const schema::DeclaredRow& relation, const FileSchema& file) {
-  const std::string name = relation.Text(kRelationName);
+  const std::string name = RelationName(relation);
   std::vector<std::string> leftovers;
   for (const auto& trigger : dao::RelationTriggerNames(name))
     if (file.Find("trigger", trigger) != nullptr) leftovers.push_back(trigger);

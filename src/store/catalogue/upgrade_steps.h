@@ -35,6 +35,9 @@ std::optional<UpgradeStep> TableStep(const schema::DeclaredLayout& layout, const
 // body compiles against the file (every table and column it names exists).
 std::optional<UpgradeStep> TriggerStep(const schema::DeclaredObject& trigger, const FileSchema& file);
 
+// The name of a relation the layout records (a row of the relation registry).
+std::string RelationName(const schema::DeclaredRow& relation);
+
 // Records a declared relation in the relation registry and drops the
 // triggers an appended relation of that name left behind, once the declared
 // foreign table carries the relation's foreign key.
