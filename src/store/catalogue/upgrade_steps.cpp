@@ -98,12 +98,6 @@ void CheckTriggersCompile(sqlite3* db, const std::string& table) {
                                   "INSERT INTO " + t + " (" + columns + ") SELECT " + columns + " FROM " + t + " WHERE 0");
 }
 
-std::string TableSqlNow(sqlite3* db, const std::string& table) {
-  dao::OneShotStatement s(db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
-  s.Bind(1, table);
-  return s.Step() ? s.Text(0) : std::string();
-}
-
 std::string RowCondition(const schema::DeclaredRow& row) {
   std::string where;
   for (size_t i = 0; i < row.columns.size(); ++i)
@@ -132,7 +126,7 @@ void RecordRelation(dao::Session& session, const DeclaredLayout& layout, const s
   const DeclaredObject* declared = nullptr;
   for (const auto& table : layout.tables())
     if (jetsql::IEquals(table.name, foreignTable)) declared = &table;
-  const std::string current = TableSqlNow(db, foreignTable);
+  const std::string current = dao::TableSqlOf(db, foreignTable);
   if (declared == nullptr || current.empty() || !TableIsCurrent(*declared, current))
     dao::ThrowJet(dao::jeterr::kInvalidOperation,
                   "table " + foreignTable + " does not carry the foreign key of relation " + name + " yet");

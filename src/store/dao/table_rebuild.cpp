@@ -24,13 +24,6 @@ bool TableExists(sqlite3* db, const std::string& name) {
   return s.Step();
 }
 
-std::string TableSqlOf(sqlite3* db, const std::string& table) {
-  OneShotStatement s(db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
-  s.Bind(1, table);
-  if (!s.Step()) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + table + "'.");
-  return s.Text(0);
-}
-
 // Columns a row can be written to (generated columns cannot).
 std::vector<std::string> WritableColumns(sqlite3* db, const std::string& table) {
   std::vector<std::string> names;
@@ -64,7 +57,7 @@ bool ReferencedByForeignKey(sqlite3* db, const std::string& table) {
 
 std::optional<int64_t> SequenceOf(sqlite3* db, const std::string& table) {
   if (!TableExists(db, "sqlite_sequence")) return std::nullopt;
-  OneShotStatement s(db, "SELECT seq FROM sqlite_sequence WHERE name = ?1");
+  OneShotStatement s(db, "SELECT seq FROM sqlite_sequence WHERE name = ?1 COLLATE NOCASE");
   s.Bind(1, table);
   if (!s.Step()) return std::nullopt;
   return s.Int(0);
@@ -73,7 +66,7 @@ std::optional<int64_t> SequenceOf(sqlite3* db, const std::string& table) {
 // An AUTOINCREMENT table never hands out a number it handed out before, so
 // the rebuilt table continues from the old one's counter.
 void RestoreSequence(sqlite3* db, const std::string& table, int64_t seq) {
-  OneShotStatement update(db, "UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1");
+  OneShotStatement update(db, "UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1 COLLATE NOCASE");
   update.Bind(1, table).Bind(2, seq).Run();
   if (sqlite3_changes(db) > 0) return;
   OneShotStatement insert(db, "INSERT INTO sqlite_sequence (name, seq) VALUES (?1, ?2)");
@@ -171,6 +164,12 @@ void Replace(Session& session, const TableRebuild& r, bool checkForeignKeys) {
 
 }  // namespace
 
+std::string TableSqlOf(sqlite3* db, const std::string& table) {
+  OneShotStatement s(db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+  s.Bind(1, table);
+  return s.Step() ? s.Text(0) : std::string();
+}
+
 std::vector<SchemaEntry> DependentsOf(sqlite3* db, const std::string& table) {
   std::vector<SchemaEntry> entries;
   OneShotStatement s(db,
@@ -267,7 +266,9 @@ std::vector<RowRule> RulesFor(const jetsql::ColumnChange& change) {
 
 void ChangeColumn(Session& session, const jetsql::ColumnChange& change) {
   sqlite3* db = session.db();
-  auto table = ParseCreateTable(TableSqlOf(db, change.table));
+  const std::string sql = TableSqlOf(db, change.table);
+  if (sql.empty()) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + change.table + "'.");
+  auto table = ParseCreateTable(sql);
   if (!table) ThrowJet(jeterr::kNotSupported, "The columns of table '" + change.table + "' cannot be changed.");
   size_t index = 0;
   while (index < table->columns.size() && !jetsql::IEquals(table->columns[index].name, change.column)) ++index;

@@ -50,6 +50,9 @@ struct TableRebuild {
 
 void RebuildTable(Session& session, const TableRebuild& rebuild);
 
+// The CREATE TABLE statement of `table` (any case); empty when there is none.
+std::string TableSqlOf(sqlite3* db, const std::string& table);
+
 // The CREATE statements of the indexes (not those SQLite makes for keys)
 // and triggers of `table`, in creation order.
 struct SchemaEntry {
