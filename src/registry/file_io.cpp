@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,6 +52,23 @@ class FdCloser {
   int fd_;
 };
 
+// Temporary files of a write are "<target>.tmp.XXXXXX".
+constexpr std::string_view kTemporaryInfix = ".tmp.";
+
+// A file we may replace: someone may write it, and we may. A file nobody may
+// write is read-only even to a process that could override that.
+bool Writable(const std::string& path, const struct stat& st, std::string& error) {
+  if ((st.st_mode & 0222) == 0) {
+    error = path + " is read-only";
+    return false;
+  }
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    error = SystemError("cannot write", path, errno);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool FileSystem::WriteAll(int fd, std::string_view bytes) {
@@ -90,9 +108,11 @@ bool StatFile(const std::string& path, FileStamp& stamp, std::string& error) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, FileStamp& stamp, std::string& error) {
+bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string& content, FileStamp& stamp,
+                   std::string& error) {
   content.clear();
-  FdCloser fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO put where the hive belongs must not hang the reader.
+  FdCloser fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     if (errno == ENOENT) {
       stamp = FileStamp{};
@@ -111,6 +131,7 @@ bool ReadWholeFile(const std::string& path, std::string& content, FileStamp& sta
     return false;
   }
   stamp = StampOf(st);
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) return true;
   char buffer[16384];
   for (;;) {
     ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -121,7 +142,38 @@ bool ReadWholeFile(const std::string& path, std::string& content, FileStamp& sta
     }
     if (n == 0) return true;
     content.append(buffer, static_cast<size_t>(n));
+    if (content.size() > maxBytes) return true;  // grew while being read; the caller sees the size
   }
+}
+
+bool ResolveLinks(const std::string& path, std::string& target, std::string& error) {
+  constexpr int kMaxHops = 40;  // what the kernel allows before ELOOP
+  std::string current = path;
+  for (int hop = 0; hop < kMaxHops; ++hop) {
+    struct stat st;
+    if (::lstat(current.c_str(), &st) != 0) {
+      if (errno != ENOENT) {
+        error = SystemError("cannot stat", current, errno);
+        return false;
+      }
+      target = current;
+      return true;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      target = current;
+      return true;
+    }
+    char link[PATH_MAX];
+    ssize_t n = ::readlink(current.c_str(), link, sizeof link - 1);
+    if (n < 0) {
+      error = SystemError("cannot read the link", current, errno);
+      return false;
+    }
+    std::string next(link, static_cast<size_t>(n));
+    current = next.front() == '/' ? next : ParentOf(current) + "/" + next;
+  }
+  error = path + ": too many levels of symbolic links";
+  return false;
 }
 
 bool CreateParentDirectory(const std::string& path, std::string& error) {
@@ -134,16 +186,17 @@ bool CreateParentDirectory(const std::string& path, std::string& error) {
   return true;
 }
 
-bool ReplaceFileAtomically(FileSystem& fs, const std::string& path, std::string_view content, std::string& error) {
-  if (!CreateParentDirectory(path, error)) return false;
-  mode_t mode = 0644;
+bool ReplaceFileAtomically(FileSystem& fs, const std::string& target, std::string_view content,
+                           std::string& error) {
+  if (!CreateParentDirectory(target, error)) return false;
   struct stat old;
-  if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && !Writable(target, old, error)) return false;
 
-  std::string temp = path + ".tmp.XXXXXX";
+  std::string temp = target + std::string(kTemporaryInfix) + "XXXXXX";
   FdCloser fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) {
-    error = SystemError("cannot create a temporary file beside", path, errno);
+    error = SystemError("cannot create a temporary file beside", target, errno);
     return false;
   }
   auto fail = [&](const char* what, const std::string& subject) {
@@ -152,20 +205,56 @@ bool ReplaceFileAtomically(FileSystem& fs, const std::string& path, std::string_
     error = SystemError(what, subject, saved);
     return false;
   };
-  if (::fchmod(fd.get(), mode) != 0) return fail("cannot set the permissions of", temp);
+  if (::fchmod(fd.get(), exists ? old.st_mode & 07777 : 0644) != 0) return fail("cannot set the permissions of", temp);
+  // Keeping the owner takes privilege; without it the file becomes ours,
+  // which is what any other editor would make of it too.
+  if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+    [[maybe_unused]] int ignored = ::fchown(fd.get(), old.st_uid, old.st_gid);
+  }
   if (!fs.WriteAll(fd.get(), content)) return fail("cannot write", temp);
   if (!fs.Sync(fd.get())) return fail("cannot flush", temp);
   if (::close(fd.release()) != 0) return fail("cannot close", temp);
-  if (!fs.Rename(temp, path)) return fail("cannot rename the temporary file over", path);
+  if (!fs.Rename(temp, target)) return fail("cannot rename the temporary file over", target);
 
   // The rename is durable only once the directory entry is flushed.
-  std::string dir = ParentOf(path);
+  std::string dir = ParentOf(target);
   FdCloser dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirFd.get() < 0 || !fs.Sync(dirFd.get())) {
     error = SystemError("written, but cannot flush the directory", dir, errno);
     return false;
   }
   return true;
+}
+
+bool CheckReplaceable(const std::string& target, std::string& error) {
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0 && !Writable(target, st, error)) return false;
+  // The temporary file is made in the folder; a missing folder is created
+  // in its nearest existing parent.
+  std::filesystem::path dir = ParentOf(target);
+  std::error_code ec;
+  while (!std::filesystem::exists(dir, ec) && dir.has_parent_path() && dir != dir.parent_path()) {
+    dir = dir.parent_path();
+  }
+  if (::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    error = SystemError("cannot create files in", dir.string(), errno);
+    return false;
+  }
+  return true;
+}
+
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::filesystem::path path(target);
+  const std::string prefix = path.filename().string() + std::string(kTemporaryInfix);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(ParentOf(target), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // mkostemp's six characters follow the prefix; nothing else is ours.
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
+      std::error_code ignored;  // a file we cannot remove stays; the write goes on
+      std::filesystem::remove(it->path(), ignored);
+    }
+  }
 }
 
 }  // namespace albumcore::registry

@@ -1,21 +1,30 @@
 // The machine hive in memory: a tree of keys holding named values.
 //
-// A Hive is a plain value (copyable; the store edits a copy and keeps it only
-// once the file is written). Subkeys and values keep the order in which they
-// were created or read from the file, which is the order enumeration gives.
-// Names compare ignoring case (key_names.h) and keep the case they were
-// created with. Values of types other than string and DWORD that a person put
-// in the file are kept as the text they had, so that rewriting the file never
-// loses them.
+// A Hive is movable, not copyable: the store edits its cached hive in place
+// and drops it when an edit fails. Subkeys and values keep the order in which
+// they were created or read from the file, which is the order enumeration
+// gives; each key also indexes them by folded name, so a lookup costs the same
+// under a key with ten subkeys as under one with a hundred thousand. Names
+// compare ignoring case (key_names.h) and keep the case they were created
+// with. Values of types other than string and DWORD that a person put in the
+// file are kept as the text they had, so that rewriting the file never loses
+// them.
+//
+// Nothing here recurses on the depth of the tree: paths are walked in loops
+// and a key tears its subtree down level by level (a tree is at most
+// kMaxKeyDepth deep, but a deep recursion per key would still be a stack
+// frame per level of client input).
 //
 // Failures are statuses, never exceptions: NotFound for a missing key or
-// value, WrongType for a value of another type, InvalidArgument for a name or
-// text the file cannot carry and for deleting the root.
+// value, WrongType for a value of another type, InvalidArgument for a name,
+// path or value past the registry's limits (limits.h) or that the file cannot
+// carry, and for deleting the root. problem() then says what was wrong.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "registry/reg_status.h"
@@ -48,6 +57,11 @@ struct RegValueInfo {
 class RegKey {
  public:
   explicit RegKey(std::string name);
+  ~RegKey();
+  RegKey(RegKey&&) noexcept = default;
+  RegKey& operator=(RegKey&&) noexcept = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
 
   const std::string& name() const noexcept { return name_; }
   const std::vector<RegKey>& subkeys() const noexcept { return subkeys_; }
@@ -56,23 +70,29 @@ class RegKey {
   const RegKey* FindSubkey(std::string_view name) const;
   RegKey* FindSubkey(std::string_view name);
   // The subkey of that name, created as the last one when missing. The name
-  // must be valid (IsValidKeyName).
+  // must be valid (IsValidKeyName). Invalidates references to other subkeys.
   RegKey& AddSubkey(std::string_view name);
   bool RemoveSubkey(std::string_view name);
 
   const RegValue* FindValue(std::string_view name) const;
   // Replaces the value of the same name where it stands (keeping its
-  // comments and its original name case), or appends it.
-  void SetValue(RegValue value);
+  // comments and its original name case), or appends it. False when the
+  // value was there already with the same type and data.
+  bool SetValue(RegValue value);
   bool RemoveValue(std::string_view name);
 
   std::vector<std::string> comments;  // comment lines that stood just above the key's section
 
  private:
+  void ReindexSubkeys();
+  void ReindexValues();
+
   std::string name_;
   std::string folded_;
   std::vector<RegKey> subkeys_;
   std::vector<RegValue> values_;
+  std::unordered_map<std::string, size_t> subkeyIndex_;  // folded name -> position in subkeys_
+  std::unordered_map<std::string, size_t> valueIndex_;   // folded name -> position in values_
 };
 
 class Hive {
@@ -100,13 +120,22 @@ class Hive {
   RegStatus GetSubkeyNames(std::string_view path, std::vector<std::string>& out) const;
   RegStatus GetValueInfos(std::string_view path, std::vector<RegValueInfo>& out) const;
 
+  // What was wrong with the last write refused with InvalidArgument.
+  const std::string& problem() const noexcept { return problem_; }
+  // Counts the writes above that changed something: equal before and after
+  // a series of writes means the hive is as it was.
+  uint64_t revision() const noexcept { return revision_; }
+
   std::vector<std::string> trailingComments;  // comment lines after the last value of the file
 
  private:
   RegStatus SetValue(std::string_view path, RegValue value);
+  RegStatus Refuse(std::string problem);
   const RegValue* FindValue(std::string_view path, std::string_view name, RegStatus& status) const;
 
   RegKey root_;
+  std::string problem_;
+  uint64_t revision_ = 0;
 };
 
 }  // namespace albumcore::registry

@@ -23,6 +23,14 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+// True when the UTF-8 text takes at most `units` UTF-16 code units. A code
+// unit takes at most three UTF-8 bytes, so longer text is refused unread.
+bool FitsUnits(std::string_view utf8, size_t units) {
+  if (utf8.size() <= units) return true;
+  if (utf8.size() / 3 > units) return false;
+  return com::Utf16Length(utf8) <= units;
+}
+
 }  // namespace
 
 std::string FoldName(std::string_view name) {
@@ -54,13 +62,16 @@ bool SameName(std::string_view a, std::string_view b) {
   return a == b || FoldName(a) == FoldName(b);
 }
 
-std::vector<std::string_view> SplitKeyPath(std::string_view path) {
+std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path) {
   std::vector<std::string_view> names;
   size_t start = 0;
   while (start <= path.size()) {
     size_t end = path.find('\\', start);
     if (end == std::string_view::npos) end = path.size();
-    if (end > start) names.push_back(path.substr(start, end - start));
+    if (end > start) {
+      if (names.size() == kMaxKeyDepth) return std::nullopt;
+      names.push_back(path.substr(start, end - start));
+    }
     start = end + 1;
   }
   return names;
@@ -80,13 +91,24 @@ bool HasControlCharacter(std::string_view text) {
   return false;
 }
 
-bool IsValidKeyName(std::string_view name) {
-  return !name.empty() && name.find('\\') == std::string_view::npos && !HasControlCharacter(name) &&
-         IsValidUtf8(name) && com::Utf16Length(name) <= kMaxKeyNameUnits;
+std::string KeyNameProblem(std::string_view name) {
+  if (name.empty()) return "an empty key name";
+  if (!FitsUnits(name, kMaxKeyNameUnits)) return "a key name longer than " + std::to_string(kMaxKeyNameUnits) + " characters";
+  if (!IsValidUtf8(name)) return "a key name that is not valid UTF-8";
+  if (name.find('\\') != std::string_view::npos) return "a backslash in a key name";
+  if (HasControlCharacter(name)) return "a control character in a key name";
+  return {};
 }
 
-bool IsValidValueName(std::string_view name) {
-  return !HasControlCharacter(name) && IsValidUtf8(name) && com::Utf16Length(name) <= kMaxValueNameUnits;
+std::string ValueNameProblem(std::string_view name) {
+  if (!FitsUnits(name, kMaxValueNameUnits)) {
+    return "a value name longer than " + std::to_string(kMaxValueNameUnits) + " characters";
+  }
+  if (!IsValidUtf8(name)) return "a value name that is not valid UTF-8";
+  if (HasControlCharacter(name)) return "a control character in a value name";
+  return {};
 }
+
+bool StringDataFits(std::string_view text) { return FitsUnits(text, kMaxValueDataBytes / 2); }
 
 }  // namespace albumcore::registry

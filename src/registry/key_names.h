@@ -5,36 +5,46 @@
 // A key path is a backslash-separated list of key names below
 // HKEY_LOCAL_MACHINE; leading, trailing and repeated backslashes are ignored
 // and the empty path names the root.
+//
+// The checks look at the length of a name before anything else, so that a
+// hostile megabyte-long name costs one pass over its bytes and no copy.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace albumcore::registry {
+#include "registry/limits.h"
 
-// Longest key name, in UTF-16 code units.
-inline constexpr size_t kMaxKeyNameUnits = 255;
-// Longest value name, in UTF-16 code units.
-inline constexpr size_t kMaxValueNameUnits = 16383;
+namespace albumcore::registry {
 
 // Case-folded form of a name; two names are the same when their folds are equal.
 std::string FoldName(std::string_view name);
 bool SameName(std::string_view a, std::string_view b);
 
-// The key names of a path, in order; empty for the root.
-std::vector<std::string_view> SplitKeyPath(std::string_view path);
+// The key names of a path, in order; empty for the root. Nullopt for a path
+// of more than kMaxKeyDepth names, which no key can have (found without
+// collecting more than that many).
+std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path);
 
 bool IsValidUtf8(std::string_view text);
 // True when the text holds a character below U+0020 or DEL, which the quoted
 // forms of the file cannot carry.
 bool HasControlCharacter(std::string_view text);
 
-// A key name: non-empty, valid UTF-8, no backslash, no control character,
-// at most kMaxKeyNameUnits long.
-bool IsValidKeyName(std::string_view name);
-// A value name ("" is the default value): valid UTF-8, no control character,
-// at most kMaxValueNameUnits long.
-bool IsValidValueName(std::string_view name);
+// What is wrong with a key name (non-empty, at most kMaxKeyNameUnits long,
+// valid UTF-8, no backslash, no control character); empty when nothing is.
+std::string KeyNameProblem(std::string_view name);
+// What is wrong with a value name ("" is the default value; at most
+// kMaxValueNameUnits long, valid UTF-8, no control character); empty when
+// nothing is.
+std::string ValueNameProblem(std::string_view name);
+inline bool IsValidKeyName(std::string_view name) { return KeyNameProblem(name).empty(); }
+inline bool IsValidValueName(std::string_view name) { return ValueNameProblem(name).empty(); }
+
+// Bytes a string value takes as stored (two per UTF-16 code unit), counted
+// no further than needed to tell that it passes kMaxValueDataBytes.
+bool StringDataFits(std::string_view text);
 
 }  // namespace albumcore::registry

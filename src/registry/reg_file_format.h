@@ -13,9 +13,11 @@
 // without a terminating null. Other value types (hex:, hex(2):, hex(7):, ...)
 // are kept as the text they had. Lines starting with ';' are comments and
 // stay above the section or value they precede. Only HKEY_LOCAL_MACHINE keys
-// are accepted; deletion entries ([-key], "name"=-) are refused.
+// are accepted; deletion entries ([-key], "name"=-) are refused, and so is
+// anything past the registry's limits (limits.h).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +36,9 @@ bool ParseRegFile(std::string_view text, std::string_view sourceName, Hive& hive
 // order (a key, then its subkeys in their order), so that parsing the text
 // gives back the same hive.
 std::string FormatRegFile(const Hive& hive);
+// The same, or nullopt as soon as the text grows past `maxBytes` (a deep
+// path of long names repeats them in every section header below it, so a
+// small hive can format to a large file).
+std::optional<std::string> FormatRegFile(const Hive& hive, size_t maxBytes);
 
 }  // namespace albumcore::registry

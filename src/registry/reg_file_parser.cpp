@@ -1,4 +1,5 @@
-// Reading the hive file (reg_file_format.h).
+// Reading the hive file (reg_file_format.h). One pass over the lines; a
+// section's path is walked in a loop, never by recursion.
 #include <cstdint>
 #include <vector>
 
@@ -85,6 +86,7 @@ class Parser {
 
  private:
   [[noreturn]] static void Fail(size_t index, std::string what) { throw LineError{index + 1, std::move(what)}; }
+  static std::string DataTooLong() { return "value data over " + std::to_string(kMaxValueDataBytes) + " bytes"; }
 
   RegKey& Section(size_t index, std::string_view line) {
     if (line.back() != ']') Fail(index, "a [key] line must end with ']'");
@@ -94,11 +96,13 @@ class Parser {
     std::string_view rootName = path.substr(0, slash);
     if (!SameName(rootName, kMachineRoot)) Fail(index, "only HKEY_LOCAL_MACHINE keys are supported");
     RegKey* key = &hive_.root();
+    size_t depth = 0;
     while (slash != std::string_view::npos) {
       size_t start = slash + 1;
       slash = path.find('\\', start);
       std::string_view name = path.substr(start, slash == std::string_view::npos ? slash : slash - start);
-      if (!IsValidKeyName(name)) Fail(index, "invalid key name \"" + std::string(name) + "\"");
+      if (std::string problem = KeyNameProblem(name); !problem.empty()) Fail(index, std::move(problem));
+      if (++depth > kMaxKeyDepth) Fail(index, "a key path deeper than " + std::to_string(kMaxKeyDepth) + " levels");
       key = &key->AddSubkey(name);
     }
     return *key;
@@ -128,7 +132,7 @@ class Parser {
       line.remove_prefix(1);
     } else {
       value.name = Quoted(index, line);
-      if (!IsValidValueName(value.name)) Fail(index, "invalid value name");
+      if (std::string problem = ValueNameProblem(value.name); !problem.empty()) Fail(index, std::move(problem));
     }
     line = TrimLeft(line);
     if (line.empty() || line.front() != '=') Fail(index, "expected '=' after the value name");
@@ -137,6 +141,7 @@ class Parser {
       value.type = RegType::String;
       value.text = Quoted(index, line);
       if (!TrimLeft(line).empty()) Fail(index, "unexpected text after the closing quote");
+      if (!StringDataFits(value.text)) Fail(index, DataTooLong());
       if (!IsValidUtf8(value.text)) Fail(index, "text is not valid UTF-8");
     } else if (StartsWithNoCase(line, "dword:")) {
       value.type = RegType::Dword;
@@ -185,6 +190,7 @@ class Parser {
     }
     std::vector<uint8_t> bytes;
     if (!ParseHexByteList(list, bytes)) Fail(index, "bad hex data");
+    if (bytes.size() > kMaxValueDataBytes) Fail(index, DataTooLong());
     if (type == 1) {
       if (auto text = DecodeUtf16Le(bytes)) {
         value.type = RegType::String;

@@ -1,5 +1,7 @@
-// Writing the hive file (reg_file_format.h).
+// Writing the hive file (reg_file_format.h), without recursion.
+#include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include "registry/key_names.h"
 #include "registry/reg_file_format.h"
@@ -45,27 +47,47 @@ void AppendComments(std::string& out, const std::vector<std::string>& comments) 
   for (const std::string& c : comments) out += c + "\n";
 }
 
-void AppendKey(std::string& out, const RegKey& key, const std::string& path, bool isRoot) {
-  if (!isRoot || !key.values().empty() || !key.comments.empty()) {
-    AppendComments(out, key.comments);
-    out += "[" + path + "]\n";
-    for (const RegValue& v : key.values()) {
-      AppendComments(out, v.comments);
-      out += ValueLine(v) + "\n";
-    }
-    out += "\n";
+void AppendSection(std::string& out, const RegKey& key, const std::string& path) {
+  AppendComments(out, key.comments);
+  out += "[" + path + "]\n";
+  for (const RegValue& v : key.values()) {
+    AppendComments(out, v.comments);
+    out += ValueLine(v) + "\n";
   }
-  for (const RegKey& sub : key.subkeys()) AppendKey(out, sub, path + "\\" + sub.name(), false);
+  out += "\n";
 }
 
 }  // namespace
 
-std::string FormatRegFile(const Hive& hive) {
+std::optional<std::string> FormatRegFile(const Hive& hive, size_t maxBytes) {
   std::string out(kRegFileHeader);
   out += "\n\n";
-  AppendKey(out, hive.root(), "HKEY_LOCAL_MACHINE", true);
+  std::string path = "HKEY_LOCAL_MACHINE";
+  const RegKey& root = hive.root();
+  if (!root.values().empty() || !root.comments.empty()) AppendSection(out, root, path);
+
+  // Depth first, a key before its subkeys, with an explicit stack of
+  // (key, next subkey) and one path string grown and cut as it descends.
+  std::vector<std::pair<const RegKey*, size_t>> stack{{&root, 0}};
+  while (!stack.empty()) {
+    auto& [key, next] = stack.back();
+    if (next == key->subkeys().size()) {
+      if (stack.size() > 1) path.resize(path.size() - key->name().size() - 1);
+      stack.pop_back();
+      continue;
+    }
+    const RegKey& child = key->subkeys()[next++];
+    path += '\\';
+    path += child.name();
+    AppendSection(out, child, path);
+    if (out.size() > maxBytes) return std::nullopt;
+    stack.emplace_back(&child, 0);
+  }
   AppendComments(out, hive.trailingComments);
+  if (out.size() > maxBytes) return std::nullopt;
   return out;
 }
+
+std::string FormatRegFile(const Hive& hive) { return *FormatRegFile(hive, SIZE_MAX); }
 
 }  // namespace albumcore::registry

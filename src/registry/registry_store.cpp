@@ -1,8 +1,10 @@
 #include "registry/registry_store.h"
 
+#include <optional>
 #include <utility>
 
 #include "registry/file_lock.h"
+#include "registry/limits.h"
 #include "registry/reg_file_format.h"
 
 namespace albumcore::registry {
@@ -16,24 +18,37 @@ RegStatus RegistryStore::Fail(RegStatus status, std::string message) {
 }
 
 // Brings the cache up to date with the file. With `force` the file is read
-// even when its identity did not change (writes do this under the lock).
+// even when its identity did not change (writes do this under the lock); it
+// is parsed again only when its bytes differ from the cached version's.
 RegStatus RegistryStore::Load(bool force) {
   std::string error;
+  auto cached = [this] { return loadStatus_ == RegStatus::Ok ? RegStatus::Ok : Fail(loadStatus_, loadError_); };
   if (!force && loaded_) {
     FileStamp now;
     if (!StatFile(path_, now, error)) return Fail(RegStatus::IoError, error);
-    if (now == stamp_) return loadStatus_ == RegStatus::Ok ? RegStatus::Ok : Fail(loadStatus_, loadError_);
+    if (now == stamp_) return cached();
   }
-  loaded_ = false;
   std::string content;
   FileStamp stamp;
-  if (!ReadWholeFile(path_, content, stamp, error)) return Fail(RegStatus::IoError, error);
+  if (!ReadWholeFile(path_, kMaxHiveFileBytes, content, stamp, error)) return Fail(RegStatus::IoError, error);
+  const bool tooLarge = static_cast<uint64_t>(stamp.size) > kMaxHiveFileBytes || content.size() > kMaxHiveFileBytes;
+  if (loaded_ && !tooLarge && content == fileText_) {
+    stamp_ = stamp;
+    return cached();
+  }
+  loaded_ = false;
   Hive hive;
-  loadStatus_ = ParseRegFile(content, path_, hive, loadError_) ? RegStatus::Ok : RegStatus::Malformed;
+  if (tooLarge) {
+    loadStatus_ = RegStatus::Malformed;
+    loadError_ = path_ + ": larger than the registry's limit of " + std::to_string(kMaxHiveFileBytes) + " bytes";
+  } else {
+    loadStatus_ = ParseRegFile(content, path_, hive, loadError_) ? RegStatus::Ok : RegStatus::Malformed;
+  }
   hive_ = loadStatus_ == RegStatus::Ok ? std::move(hive) : Hive();
+  fileText_ = std::move(content);
   stamp_ = stamp;
   loaded_ = true;
-  return loadStatus_ == RegStatus::Ok ? RegStatus::Ok : Fail(loadStatus_, loadError_);
+  return cached();
 }
 
 template <class Read>
@@ -83,25 +98,48 @@ RegStatus RegistryStore::DeleteValue(std::string_view keyPath, std::string_view 
   return Edit([&](Hive& h) { return h.DeleteValue(keyPath, valueName); });
 }
 
-RegStatus RegistryStore::Edit(const std::function<RegStatus(Hive&)>& change) {
+RegStatus RegistryStore::Edit(const std::function<RegStatus(Hive&)>& change) { return Change(change, true); }
+
+RegStatus RegistryStore::CheckEdit(const std::function<RegStatus(Hive&)>& change) { return Change(change, false); }
+
+RegStatus RegistryStore::Change(const std::function<RegStatus(Hive&)>& change, bool write) {
   std::string error;
-  auto lock = ExclusiveFileLock::Acquire(path_ + ".lock", lockTimeout_, error);
-  if (!lock) return Fail(RegStatus::IoError, error);
+  std::string target;
+  if (!ResolveLinks(path_, target, error)) return Fail(RegStatus::IoError, error);
+  std::optional<ExclusiveFileLock> lock;
+  if (write) {
+    lock = ExclusiveFileLock::Acquire(target + ".lock", lockTimeout_, error);
+    if (!lock) return Fail(RegStatus::IoError, error);
+    RemoveStaleTemporaries(target);
+  }
   // A file we cannot fully parse is never overwritten: Load reports it.
-  if (RegStatus s = Load(true); s != RegStatus::Ok) return s;
+  if (RegStatus s = Load(write); s != RegStatus::Ok) return s;
 
-  Hive edited = hive_;
-  if (RegStatus s = change(edited); s != RegStatus::Ok) return Fail(s, RegStatusName(s));
-  std::string before = FormatRegFile(hive_);
-  std::string after = FormatRegFile(edited);
-  if (after == before) return RegStatus::Ok;
-
-  if (!ReplaceFileAtomically(fileSystem_, path_, after, error)) {
+  // The change is made on the cached hive itself (a deep copy of every key
+  // would cost more than the change); whatever fails from here on drops the
+  // cache, so that the next call parses the file again.
+  const uint64_t revision = hive_.revision();
+  if (RegStatus s = change(hive_); s != RegStatus::Ok) {
+    loaded_ = false;
+    return Fail(s, s == RegStatus::InvalidArgument ? hive_.problem() : RegStatusName(s));
+  }
+  if (hive_.revision() == revision) return RegStatus::Ok;  // nothing changed, nothing to write
+  std::optional<std::string> after = FormatRegFile(hive_, kMaxHiveFileBytes);
+  if (!after) {
+    loaded_ = false;
+    return Fail(RegStatus::InvalidArgument,
+                "the change would grow " + path_ + " past " + std::to_string(kMaxHiveFileBytes) + " bytes");
+  }
+  if (!write) {
+    loaded_ = false;
+    return CheckReplaceable(target, error) ? RegStatus::Ok : Fail(RegStatus::IoError, error);
+  }
+  if (!ReplaceFileAtomically(fileSystem_, target, *after, error)) {
     loaded_ = false;  // the file may or may not have been replaced; read it again next time
     return Fail(RegStatus::IoError, error);
   }
-  hive_ = std::move(edited);
   // Still under the lock, so the file on disk is the one just written.
+  fileText_ = std::move(*after);
   loaded_ = StatFile(path_, stamp_, error);
   return RegStatus::Ok;
 }

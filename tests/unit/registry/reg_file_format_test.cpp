@@ -27,6 +27,19 @@ std::string ParseError(const std::string& text) {
 
 Hive RoundTrip(const Hive& hive) { return Parse(FormatRegFile(hive)); }
 
+// "\\k\\k...": a path `levels` keys deep.
+std::string DeepPath(size_t levels) {
+  std::string path;
+  for (size_t i = 0; i < levels; ++i) path += "\\k";
+  return path;
+}
+
+std::string HexBytes(size_t count) {
+  std::string list;
+  for (size_t i = 0; i < count; ++i) list += i == 0 ? "00" : ",00";
+  return list;
+}
+
 TEST(RegFileFormat, ReadsWhatAPersonWritesAndKeepsWhatItDoesNotUnderstand) {
   const std::string file =
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
@@ -140,7 +153,12 @@ TEST(RegFileFormat, MalformedLinesAreReportedWithTheirNumber) {
       {header + key + "\"v\" \"x\"\n", "machine.reg:4: expected '='"},
       {header + "[-HKEY_LOCAL_MACHINE\\K]\n", "machine.reg:3: key deletion"},
       {header + "[HKEY_CURRENT_USER\\K]\n", "machine.reg:3: only HKEY_LOCAL_MACHINE"},
-      {header + "[HKEY_LOCAL_MACHINE\\A\\\\B]\n", "machine.reg:3: invalid key name"},
+      {header + "[HKEY_LOCAL_MACHINE\\A\\\\B]\n", "machine.reg:3: an empty key name"},
+      {header + "[HKEY_LOCAL_MACHINE\\" + std::string(256, 'k') + "]\n", "machine.reg:3: a key name longer than 255"},
+      {header + "[HKEY_LOCAL_MACHINE" + DeepPath(513) + "]\n", "machine.reg:3: a key path deeper than 512"},
+      {header + key + "\"" + std::string(16384, 'n') + "\"=\"x\"\n", "machine.reg:4: a value name longer than 16383"},
+      {header + key + "\"v\"=\"" + std::string(32769, 'x') + "\"\n", "machine.reg:4: value data over 65536 bytes"},
+      {header + key + "\"v\"=hex:" + HexBytes(65537) + "\n", "machine.reg:4: value data over 65536 bytes"},
       {header + "[HKEY_LOCAL_MACHINE\\K\n", "machine.reg:3: a [key] line must end"},
       {header + key + "\"v\"=\"\xC3\x28\"\n", "machine.reg:4: text is not valid UTF-8"},
       // The line of a broken continuation is the line where the value starts.
@@ -202,6 +220,37 @@ TEST(Hive, RefusesWhatTheFileCannotCarry) {
   EXPECT_EQ(hive.FindKey("A"), nullptr);  // nothing half-created
   EXPECT_EQ(hive.DeleteKey("A"), RegStatus::NotFound);
   EXPECT_EQ(hive.DeleteValue("A", "v"), RegStatus::NotFound);
+}
+
+TEST(Hive, HoldsWhatTheRegistryHoldsAndRefusesWhatIsBeyond) {
+  Hive hive;
+  // Key names of 255 UTF-16 units (an astral character counts two), 512
+  // levels, value names of 16383 units, 64 KiB of string data.
+  const std::string longest = std::string(253, 'k') + "\xF0\x9F\x98\x80";
+  EXPECT_EQ(hive.CreateKey("A\\" + longest), RegStatus::Ok);
+  EXPECT_EQ(hive.CreateKey("A\\" + longest + "x"), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.problem(), "a key name longer than 255 characters");
+  EXPECT_EQ(hive.CreateKey(DeepPath(512)), RegStatus::Ok);
+  EXPECT_EQ(hive.CreateKey(DeepPath(513)), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.problem(), "a key path deeper than 512 levels");
+  EXPECT_EQ(hive.SetString("A", std::string(16383, 'n'), "x"), RegStatus::Ok);
+  EXPECT_EQ(hive.SetString("A", std::string(16384, 'n'), "x"), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.SetString("A", "v", std::string(32768, 'x')), RegStatus::Ok);
+  EXPECT_EQ(hive.SetString("A", "v", std::string(32767, 'x') + "\xF0\x9F\x98\x80"), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.SetString("A", "v", std::string(10 << 20, 'x')), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.problem(), "value data over 65536 bytes");
+
+  // A hostile path is refused, not walked: 30,000 levels in 60 KB.
+  const std::string hostile = DeepPath(30000);
+  EXPECT_EQ(hive.CreateKey(hostile), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.SetDword(hostile, "v", 1), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.FindKey(hostile), nullptr);
+  EXPECT_EQ(hive.DeleteKey(hostile), RegStatus::NotFound);
+
+  // The deepest tree formats and parses back, and a bounded format stops early.
+  Hive deep = RoundTrip(hive);
+  EXPECT_NE(deep.FindKey(DeepPath(512)), nullptr);
+  EXPECT_FALSE(FormatRegFile(hive, 1000).has_value());
 }
 
 TEST(Hive, DeletingAKeyTakesItsSubtree) {

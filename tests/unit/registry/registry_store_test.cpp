@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 
+#include "registry/limits.h"
 #include "registry/registry_store.h"
 #include "temp_dir.h"
 
@@ -262,6 +264,136 @@ TEST(RegistryStore, WriteGivesUpWhenAnotherWriterHoldsTheLock) {
   EXPECT_NE(store.lastError().find("timed out"), std::string::npos);
   ::close(held);
   EXPECT_EQ(store.WriteString("K", "v", "x"), RegStatus::Ok);
+}
+
+TEST(RegistryStore, AWriteThatWouldGrowTheFileTooFarChangesNothing) {
+  TempDir dir;
+  const std::string path = dir.file("machine.reg");
+  RegistryStore store(path);
+  ASSERT_EQ(store.WriteString(kAlbum, "DBName", "kept"), RegStatus::Ok);
+  const std::string before = ReadText(path);
+
+  // 512 levels of 255-character names: every section header below repeats
+  // the path, so the file would pass its limit many times over.
+  std::string deep;
+  for (int i = 0; i < 512; ++i) deep += "\\" + std::string(255, 'a' + i % 26);
+  EXPECT_EQ(store.WriteDword(deep, "v", 1), RegStatus::InvalidArgument);
+  EXPECT_NE(store.lastError().find("past " + std::to_string(kMaxHiveFileBytes) + " bytes"), std::string::npos)
+      << store.lastError();
+  EXPECT_EQ(ReadText(path), before);
+  // The refused change is gone from the store's view too.
+  EXPECT_EQ(store.KeyExists(deep.substr(0, 257)), RegStatus::NotFound);
+  std::string text;
+  ASSERT_EQ(store.ReadString(kAlbum, "DBName", text), RegStatus::Ok);
+  EXPECT_EQ(text, "kept");
+
+  // A file past the limit, however it came about, is not read, nor replaced.
+  WriteText(path, before + "; " + std::string(kMaxHiveFileBytes, 'x') + "\n");
+  EXPECT_EQ(store.ReadString(kAlbum, "DBName", text), RegStatus::Malformed);
+  EXPECT_NE(store.lastError().find("larger than the registry's limit"), std::string::npos) << store.lastError();
+  EXPECT_EQ(store.WriteString(kAlbum, "DBName", "new"), RegStatus::Malformed);
+}
+
+TEST(RegistryStore, WritesGoThroughASymbolicLinkToItsFile) {
+  TempDir dir;
+  const std::string target = dir.file("real/machine.reg");
+  const std::string link = dir.file("machine.reg");
+  ASSERT_EQ(RegistryStore(target).WriteString("K", "a", "1"), RegStatus::Ok);
+  std::filesystem::create_symlink("real/machine.reg", link);  // relative, as people make them
+
+  RegistryStore store(link);
+  ASSERT_EQ(store.WriteString("K", "b", "2"), RegStatus::Ok) << store.lastError();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  std::string text;
+  ASSERT_EQ(RegistryStore(target).ReadString("K", "b", text), RegStatus::Ok);
+  EXPECT_EQ(text, "2");
+  // Writers through the link and writers of the file share one lock.
+  EXPECT_EQ(FilesIn(dir.file("real")), (std::vector<std::string>{"machine.reg", "machine.reg.lock"}));
+  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"machine.reg", "real"}));
+
+  // A link to a file not made yet makes it.
+  std::filesystem::create_symlink("later.reg", dir.file("dangling.reg"));
+  ASSERT_EQ(RegistryStore(dir.file("dangling.reg")).WriteDword("K", "c", 3), RegStatus::Ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling.reg")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("later.reg")));
+}
+
+TEST(RegistryStore, AReadOnlyFileIsReadButNeverReplaced) {
+  TempDir dir;
+  const std::string path = dir.file("machine.reg");
+  RegistryStore store(path);
+  ASSERT_EQ(store.WriteString("K", "v", "old"), RegStatus::Ok);
+  const std::string before = ReadText(path);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+
+  EXPECT_EQ(store.WriteString("K", "v", "new"), RegStatus::IoError);
+  EXPECT_NE(store.lastError().find("read-only"), std::string::npos) << store.lastError();
+  EXPECT_EQ(store.CheckEdit([](Hive& h) { return h.SetString("K", "v", "new"); }), RegStatus::IoError);
+  EXPECT_EQ(ReadText(path), before);
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+  std::string text;
+  ASSERT_EQ(store.ReadString("K", "v", text), RegStatus::Ok);
+  EXPECT_EQ(text, "old");
+
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_EQ(store.WriteString("K", "v", "new"), RegStatus::Ok);
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);  // the new file keeps the old one's permissions
+}
+
+TEST(RegistryStore, TemporaryFilesOfDeadWritersGoButAWriteUnderWayIsLeftAlone) {
+  TempDir dir;
+  const std::string path = dir.file("machine.reg");
+  ASSERT_EQ(RegistryStore(path).WriteString("K", "v", "old"), RegStatus::Ok);
+
+  // A writer killed halfway through writing its temporary file.
+  class DiesWhileWriting : public FileSystem {
+   public:
+    bool WriteAll(int fd, std::string_view bytes) override {
+      FileSystem::WriteAll(fd, bytes.substr(0, bytes.size() / 2));
+      ::raise(SIGKILL);
+      return false;
+    }
+  };
+  pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    DiesWhileWriting dies;
+    (void)RegistryStore(path, dies).WriteString("K", "v", "never");
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_EQ(FilesIn(dir.path()).size(), 3u);  // the file, its lock and the dead writer's temporary file
+
+  // While another writer holds the lock, its temporary file is its own.
+  int held = ::open((path + ".lock").c_str(), O_RDWR);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  RegistryStore store(path);
+  store.setLockTimeout(std::chrono::milliseconds(50));
+  EXPECT_EQ(store.WriteString("K", "v", "new"), RegStatus::IoError);
+  EXPECT_EQ(FilesIn(dir.path()).size(), 3u);
+  ::close(held);
+
+  ASSERT_EQ(store.WriteString("K", "v", "new"), RegStatus::Ok);
+  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"machine.reg", "machine.reg.lock"}));
+  std::string text;
+  ASSERT_EQ(RegistryStore(path).ReadString("K", "v", text), RegStatus::Ok);
+  EXPECT_EQ(text, "new");
+}
+
+TEST(RegistryStore, WhatIsNotAFileFailsWithoutHanging) {
+  TempDir dir;
+  const std::string path = dir.file("machine.reg");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);  // opening a FIFO to read would wait for a writer
+  RegistryStore store(path);
+  std::string text;
+  EXPECT_EQ(store.ReadString("K", "v", text), RegStatus::IoError);
+  EXPECT_NE(store.lastError().find("not a regular file"), std::string::npos) << store.lastError();
+  EXPECT_EQ(store.WriteString("K", "v", "x"), RegStatus::IoError);
 }
 
 }  // namespace
