@@ -85,7 +85,8 @@ int MainLoop::PollTimeoutMs(int busTimeoutMs) const {
 }
 
 void MainLoop::Run() {
-  quit_ = false;
+  // quit_ is not reset here: a Quit() that came before Run(), a signal during
+  // start-up say, still ends the loop.
   while (!quit_) {
     while (connection_.processPendingRequest()) {
       if (quit_) return;

@@ -26,7 +26,8 @@ class MainLoop {
   MainLoop(const MainLoop&) = delete;
   MainLoop& operator=(const MainLoop&) = delete;
 
-  // Runs until Quit(); raises sdbus::Error if the bus connection fails.
+  // Runs until Quit(), at once when Quit() came first; raises sdbus::Error
+  // if the bus connection fails.
   void Run();
   void Quit();
   // Quit() for a signal handler: async-signal-safe.

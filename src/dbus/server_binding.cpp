@@ -14,7 +14,9 @@ struct ServerBinding::Exported {
   ComPtr<IUnknown> object;
   std::unique_ptr<sdbus::IObject> dbusObject;
   std::vector<std::unique_ptr<Stub>> stubs;
-  std::map<std::string, uint32_t> refsByClient;
+  // References of all clients together; each client's own are in its
+  // ClientRecord, and this is their sum.
+  uint64_t refs = 0;
   // Subscriptions made through this object: cookie -> subscribing client.
   std::map<std::pair<std::string, uint32_t>, std::string> sinksByCookie;
   bool pinned = false;
@@ -46,7 +48,7 @@ class ClientMarshaller final : public ObjectMarshaller {
 }  // namespace
 
 ServerBinding::ServerBinding(sdbus::IConnection& connection, MainLoop& loop, com::ClassRegistry& classes)
-    : connection_(connection), loop_(loop), classes_(classes) {}
+    : connection_(connection), loop_(loop), classes_(classes), work_(std::make_unique<WorkQueue>(loop)) {}
 
 ServerBinding::~ServerBinding() = default;
 
@@ -72,24 +74,40 @@ void ServerBinding::Start() {
   busWatch_->finishRegistration();
 }
 
-std::shared_ptr<ClientState> ServerBinding::Client(const std::string& uniqueName) {
-  auto& state = clients_[uniqueName];
-  if (!state) state = std::make_shared<ClientState>(uniqueName);
-  return state;
+std::shared_ptr<ClientState> ServerBinding::Client(const std::string& uniqueName) { return Record(uniqueName).state; }
+
+ServerBinding::ClientRecord& ServerBinding::Record(const std::string& uniqueName) {
+  auto [it, added] = clients_.try_emplace(uniqueName);
+  if (added) {
+    it->second.state = std::make_shared<ClientState>(uniqueName);
+    ConfirmOnBus(uniqueName);
+  }
+  return it->second;
+}
+
+void ServerBinding::ConfirmOnBus(const std::string& uniqueName) {
+  if (!busWatch_) return;
+  busWatch_->callMethodAsync("NameHasOwner")
+      .onInterface("org.freedesktop.DBus")
+      .withArguments(uniqueName)
+      .uponReplyInvoke([this, uniqueName](const sdbus::Error* error, bool owned) {
+        if (error == nullptr && !owned) ClientLeft(uniqueName);
+      });
+}
+
+void ServerBinding::CountReference(Exported& exported, const std::string& path, const std::string& client) {
+  Record(client).refs[path]++;
+  exported.refs++;
 }
 
 sdbus::ObjectPath ServerBinding::HandOut(const ComPtr<IUnknown>& object, const std::string& client) {
   if (!object) return sdbus::ObjectPath("/");
-  IUnknown* identity = object.get();
-  auto known = pathByObject_.find(identity);
-  if (known != pathByObject_.end()) {
-    byPath_.at(known->second)->refsByClient[client]++;
-    return sdbus::ObjectPath(known->second);
-  }
-
-  const std::string path = std::string(kObjectsPath) + "/" + std::to_string(nextObjectNumber_++);
-  Export(object, path).refsByClient[client] = 1;
-  Client(client);
+  auto known = pathByObject_.find(object.get());
+  const std::string path = known != pathByObject_.end()
+                               ? known->second
+                               : std::string(kObjectsPath) + "/" + std::to_string(nextObjectNumber_++);
+  Exported& exported = known != pathByObject_.end() ? *byPath_.at(path) : Export(object, path);
+  CountReference(exported, path, client);
   return sdbus::ObjectPath(path);
 }
 
@@ -115,18 +133,21 @@ ServerBinding::Exported& ServerBinding::Export(const ComPtr<IUnknown>& object, c
 HRESULT ServerBinding::AddRef(const std::string& path, const std::string& client) {
   auto it = byPath_.find(path);
   if (it == byPath_.end()) return com::E_POINTER;
-  it->second->refsByClient[client]++;
+  CountReference(*it->second, path, client);
   return com::S_OK;
 }
 
 HRESULT ServerBinding::Release(const std::string& path, const std::string& client) {
   auto it = byPath_.find(path);
   if (it == byPath_.end()) return com::E_POINTER;
-  auto& refs = it->second->refsByClient;
-  auto mine = refs.find(client);
-  if (mine == refs.end()) return com::E_ACCESSDENIED;  // a client releases only its own references
-  if (--mine->second == 0) refs.erase(mine);
-  if (refs.empty() && !it->second->pinned) Unexport(path);
+  // A client releases only its own references.
+  auto record = clients_.find(client);
+  if (record == clients_.end()) return com::E_ACCESSDENIED;
+  auto& held = record->second.refs;
+  auto mine = held.find(path);
+  if (mine == held.end()) return com::E_ACCESSDENIED;
+  if (--mine->second == 0) held.erase(mine);
+  if (--it->second->refs == 0 && !it->second->pinned) Unexport(path);
   return com::S_OK;
 }
 
@@ -143,21 +164,26 @@ void ServerBinding::Unexport(const std::string& path) {
 }
 
 void ServerBinding::ClientLeft(const std::string& uniqueName) {
-  auto state = clients_.find(uniqueName);
-  if (state == clients_.end()) return;
-  state->second->onBus = false;
-  clients_.erase(state);
-  std::vector<std::string> orphaned;
-  for (auto& [path, exported] : byPath_) {
-    exported->refsByClient.erase(uniqueName);
-    if (exported->refsByClient.empty() && !exported->pinned) orphaned.push_back(path);
+  auto record = clients_.find(uniqueName);
+  if (record == clients_.end()) return;
+  record->second.state->onBus = false;
+  for (const auto& [path, count] : record->second.refs) {
+    auto it = byPath_.find(path);
+    if (it == byPath_.end()) continue;
+    it->second->refs -= count;
+    if (it->second->refs == 0 && !it->second->pinned) Unexport(path);
   }
-  for (const auto& path : orphaned) Unexport(path);
+  clients_.erase(record);
 }
 
 ComPtr<IUnknown> ServerBinding::Find(const std::string& path) const {
   auto it = byPath_.find(path);
   return it == byPath_.end() ? nullptr : it->second->object;
+}
+
+size_t ServerBinding::ReferenceCountForTesting(const std::string& path) const {
+  auto it = byPath_.find(path);
+  return it == byPath_.end() ? 0 : it->second->refs;
 }
 
 std::unique_ptr<ObjectMarshaller> ServerBinding::MarshallerFor(const std::string& client) {

@@ -1,17 +1,23 @@
 // The server side of the D-Bus binding: hands objects to clients, counts
 // each client's references, serves every interface an object offers through
-// generated glue, and turns client sinks into in-process sink objects.
+// generated glue, turns client sinks into in-process sink objects, and owns
+// the worker that runs calls which must not wait on the main loop.
 //
 // Lifetime rules
 //   1. An object handed to a client (a reply carrying its path) is exported
 //      once, at /com/orvane/AlbumCore9/objects/<n>, and one reference is
-//      counted for that client.
-//   2. Release drops one of the caller's references; a client leaving the bus
-//      drops all of its own.
+//      counted for that client, whether the object was exported just now or
+//      long before (the pinned factory, an object two clients share).
+//   2. AddRef counts one more for the caller, Release drops one of the
+//      caller's; a client leaving the bus drops all of its own.
 //   3. An object that no client holds is unexported and the binding lets go
-//      of it. Unexporting is deferred to the main loop, since the last
-//      Release arrives inside a call on that very object.
-//   4. Sinks of a client that has left stay subscribed but fail at once, so a
+//      of it, unless it is pinned. Unexporting is deferred to the main loop,
+//      since the last Release arrives inside a call on that very object.
+//   4. What the binding knows of a client (its references, its state shared
+//      with its sinks) lives from its first call until it leaves the bus. A
+//      client first seen after it left (its call was served after the bus
+//      announced its departure) is found out by asking the bus once.
+//   5. Sinks of a client that has left stay subscribed but fail at once, so a
 //      liveness probe finds them dead and owners can reap what they served.
 //
 // Everything here runs on the main loop thread.
@@ -29,6 +35,7 @@
 #include "dbus/main_loop.h"
 #include "dbus/stub.h"
 #include "dbus/variant_codec.h"
+#include "dbus/work_queue.h"
 
 namespace albumcore::dbus {
 
@@ -87,7 +94,12 @@ class ServerBinding {
   std::shared_ptr<ClientState> Client(const std::string& uniqueName);
   sdbus::IConnection& connection() { return connection_; }
   com::ClassRegistry& classes() { return classes_; }
+  // The worker for calls that must not wait on the main loop.
+  WorkQueue& work() { return *work_; }
   size_t ExportedCountForTesting() const { return byPath_.size(); }
+  size_t ClientCountForTesting() const { return clients_.size(); }
+  // References all clients together hold on the object at `path`.
+  size_t ReferenceCountForTesting(const std::string& path) const;
 
  private:
   struct Exported;
@@ -96,7 +108,14 @@ class ServerBinding {
     std::function<bool(com::IUnknown*)> offers;
     StubMaker make;
   };
+  struct ClientRecord {
+    std::shared_ptr<ClientState> state;
+    std::map<std::string, uint32_t> refs;  // path -> references this client holds
+  };
 
+  ClientRecord& Record(const std::string& uniqueName);
+  void CountReference(Exported& exported, const std::string& path, const std::string& client);
+  void ConfirmOnBus(const std::string& uniqueName);
   void ClientLeft(const std::string& uniqueName);
   void Unexport(const std::string& path);
   Exported& Export(const com::ComPtr<com::IUnknown>& object, const std::string& path);
@@ -108,9 +127,10 @@ class ServerBinding {
   std::map<std::string, SinkMaker> sinkMakers_;
   std::map<std::string, std::unique_ptr<Exported>> byPath_;
   std::map<com::IUnknown*, std::string> pathByObject_;
-  std::map<std::string, std::shared_ptr<ClientState>> clients_;
+  std::map<std::string, ClientRecord> clients_;
   std::vector<std::unique_ptr<Exported>> unexported_;  // destroyed on the next loop turn
   uint64_t nextObjectNumber_ = 1;
+  std::unique_ptr<WorkQueue> work_;
   std::unique_ptr<sdbus::IObject> entryPoint_;
   std::unique_ptr<Stub> entryStub_;
   std::unique_ptr<sdbus::IProxy> busWatch_;

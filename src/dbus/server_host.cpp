@@ -26,6 +26,15 @@ ServerHost::ServerHost(const std::string& busName, bool systemBus) : busName_(bu
   loop_ = std::make_unique<MainLoop>(*connection_);
   binding_ = std::make_unique<ServerBinding>(*connection_, *loop_, classes_);
   RegisterStandardInterfaces(*binding_);
+  // From here on a termination signal is not lost: it ends Run() at once,
+  // even when it arrives while the caller is still setting up.
+  g_signalledLoop = loop_.get();
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 ServerHost::~ServerHost() {
@@ -40,13 +49,6 @@ ServerHost::~ServerHost() {
 
 void ServerHost::Run() {
   binding_->Start();
-  g_signalledLoop = loop_.get();
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
   loop_->Run();
 }
 

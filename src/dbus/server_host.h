@@ -21,8 +21,9 @@ class NameTakenError : public std::runtime_error {
 class ServerHost {
  public:
   // Connects to the session bus (the system bus when `systemBus`) and
-  // requests `busName`. Raises NameTakenError when another process owns the
-  // name, sdbus::Error when there is no bus.
+  // requests `busName`, then catches SIGINT and SIGTERM: one that arrives
+  // before Run() makes Run() return at once. Raises NameTakenError when
+  // another process owns the name, sdbus::Error when there is no bus.
   ServerHost(const std::string& busName, bool systemBus);
   ~ServerHost();
 

@@ -1,5 +1,7 @@
 #include "dbus/variant_codec.h"
 
+#include <climits>
+#include <cstdint>
 #include <tuple>
 
 namespace albumcore::dbus {
@@ -68,6 +70,30 @@ sdbus::Variant EncodeArray(const SafeArray& a, ObjectMarshaller* objects) {
   });
 }
 
+// The shape a client sends must make sense before anything is allocated for
+// it: a few dimensions, each with indexes that fit in 32 bits, whose counts
+// multiply (checked, never wrapping) to exactly the elements the message
+// carries.
+std::vector<com::SafeArrayBound> CheckedShape(const Bounds& wire, size_t elementCount) {
+  if (wire.empty() || wire.size() > kMaxArrayDimensions) {
+    throw Mismatch("an array has 1 to " + std::to_string(kMaxArrayDimensions) + " dimensions, not " +
+                   std::to_string(wire.size()));
+  }
+  std::vector<com::SafeArrayBound> bounds;
+  bounds.reserve(wire.size());
+  size_t total = 1;
+  for (const auto& b : wire) {
+    const uint32_t count = std::get<0>(b);
+    const int32_t lower = std::get<1>(b);
+    if (int64_t{lower} + int64_t{count} - 1 > INT32_MAX) throw Mismatch("array bounds past the largest index");
+    if (count != 0 && total > elementCount / count) throw Mismatch("array bounds hold more than its elements");
+    total *= count;
+    bounds.push_back({count, lower});
+  }
+  if (total != elementCount) throw Mismatch("array bounds do not match its elements");
+  return bounds;
+}
+
 template <class Wire>
 std::pair<std::vector<com::SafeArrayBound>, std::vector<Wire>> ReadArray(const sdbus::Variant& v) {
   const std::string type = v.peekValueType();
@@ -79,13 +105,7 @@ std::pair<std::vector<com::SafeArrayBound>, std::vector<Wire>> ReadArray(const s
   }
   if (type == "(a(ui)" + plain + ")") {
     auto s = v.get<sdbus::Struct<Bounds, std::vector<Wire>>>();
-    std::vector<com::SafeArrayBound> bounds;
-    size_t total = 1;
-    for (const auto& b : std::get<0>(s)) {
-      bounds.push_back({std::get<0>(b), std::get<1>(b)});
-      total *= std::get<0>(b);
-    }
-    if (bounds.empty() || total != std::get<1>(s).size()) throw Mismatch("array bounds do not match its elements");
+    auto bounds = CheckedShape(std::get<0>(s), std::get<1>(s).size());
     return {std::move(bounds), std::move(std::get<1>(s))};
   }
   throw Mismatch("array of signature " + type);
@@ -100,7 +120,9 @@ SafeArray DecodeArrayAs(uint16_t elementType, const sdbus::Variant& v, Convert&&
   return a;
 }
 
-SafeArray DecodeArray(uint16_t elementType, const sdbus::Variant& v, ObjectMarshaller* objects) {
+Variant DecodeAt(const WireVariant& wire, ObjectMarshaller* objects, int depth);
+
+SafeArray DecodeArray(uint16_t elementType, const sdbus::Variant& v, ObjectMarshaller* objects, int depth) {
   auto same = [](const auto& x) { return x; };
   switch (elementType) {
     case com::VT_I2: return DecodeArrayAs<int16_t>(elementType, v, same);
@@ -117,7 +139,7 @@ SafeArray DecodeArray(uint16_t elementType, const sdbus::Variant& v, ObjectMarsh
       return DecodeArrayAs<std::string, com::Bstr>(elementType, v, [](const std::string& s) { return com::Bstr(s); });
     case com::VT_VARIANT:
       return DecodeArrayAs<WireVariant, Variant>(elementType, v,
-                                                 [&](const WireVariant& w) { return DecodeVariant(w, objects); });
+                                                 [&](const WireVariant& w) { return DecodeAt(w, objects, depth + 1); });
     case com::VT_UNKNOWN:
     case com::VT_DISPATCH:
       return DecodeArrayAs<sdbus::ObjectPath, com::ComPtr<com::IUnknown>>(
@@ -162,17 +184,22 @@ WireVariant EncodeVariant(const Variant& value, ObjectMarshaller* objects) {
   }
 }
 
-Variant DecodeVariant(const WireVariant& wire, ObjectMarshaller* objects) {
+Variant DecodeVariant(const WireVariant& wire, ObjectMarshaller* objects) { return DecodeAt(wire, objects, 0); }
+
+namespace {
+
+Variant DecodeAt(const WireVariant& wire, ObjectMarshaller* objects, int depth) {
   const uint16_t vt = std::get<0>(wire);
   const sdbus::Variant& v = std::get<1>(wire);
   if (v.isEmpty()) throw Mismatch("empty value");
+  if (depth > kMaxVariantNesting) throw Mismatch("arrays of variants nested too deep");
   if (vt & com::VT_ARRAY) {
     const uint16_t element = vt & com::VT_TYPEMASK;
     if ((vt & ~(com::VT_ARRAY | com::VT_TYPEMASK)) != 0 || !com::IsSupportedElementType(element) ||
         element == com::VT_EMPTY || element == com::VT_NULL) {
       throw Mismatch("bad array type tag " + std::to_string(vt));
     }
-    return Variant(DecodeArray(element, v, objects));
+    return Variant(DecodeArray(element, v, objects, depth));
   }
   switch (vt) {
     case com::VT_EMPTY: return Variant();
@@ -200,5 +227,7 @@ Variant DecodeVariant(const WireVariant& wire, ObjectMarshaller* objects) {
     default: throw Mismatch("unknown type tag " + std::to_string(vt));
   }
 }
+
+}  // namespace
 
 }  // namespace albumcore::dbus

@@ -13,6 +13,11 @@
 //                            lower) of each dimension, then the flat array A.
 //
 // Bulk results therefore travel as typed arrays, never as arrays of (qv).
+// A received array is refused (DISP_E_TYPEMISMATCH) before anything is
+// allocated for it when its shape makes no sense: more than
+// kMaxArrayDimensions dimensions, bounds past a 32-bit index, counts whose
+// product is not exactly the number of elements carried, or arrays of
+// variants nested more than kMaxVariantNesting deep.
 // Objects are turned into paths and back by an ObjectMarshaller, which the
 // server and the client library each provide.
 #pragma once
@@ -24,6 +29,9 @@
 namespace albumcore::dbus {
 
 using WireVariant = sdbus::Struct<uint16_t, sdbus::Variant>;
+
+inline constexpr size_t kMaxArrayDimensions = 8;
+inline constexpr int kMaxVariantNesting = 16;
 
 class ObjectMarshaller {
  public:

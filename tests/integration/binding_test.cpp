@@ -174,6 +174,10 @@ TEST_F(BindingTest, UnknownClassAndMalformedValuesAreRefused) {
   auto bad = sdbus::Struct<Bounds, std::vector<int32_t>>(Bounds{{5, 1}}, std::vector<int32_t>{1, 2});
   auto [hr3, out3] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(bad)));
   EXPECT_EQ(static_cast<HRESULT>(hr3), com::DISP_E_TYPEMISMATCH);
+  // Four dimensions of 65,536: a count product that wraps to the empty array.
+  auto wraps = sdbus::Struct<Bounds, std::vector<int32_t>>(Bounds(4, {65536, 0}), std::vector<int32_t>{});
+  auto [hr4, out4] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(wraps)));
+  EXPECT_EQ(static_cast<HRESULT>(hr4), com::DISP_E_TYPEMISMATCH);
   // The server is still fine.
   EXPECT_EQ(test.RoundTrip(Variant(1)).first, com::S_OK);
 }
@@ -299,9 +303,10 @@ TEST_F(BindingTest, ObjectsAreReleasedByTheirClients) {
   auto holder = StartClient();
   holder->Signal(SIGKILL);
   holder->Wait();
+  TestSource stats(*session_, pinned_);
   {
     TestSource test(*session_, source_);
-    EXPECT_EQ(test.ExportedCount(), 1u);
+    EXPECT_EQ(stats.ExportedCount(), 2u);  // the pinned object and this one
     EXPECT_EQ(test.RoundTrip(Variant(1)).first, com::S_OK);
   }
 
@@ -310,8 +315,54 @@ TEST_F(BindingTest, ObjectsAreReleasedByTheirClients) {
   source_.reset();
   ASSERT_EQ(session_->CreateInstance("Test.EventSource", &source_), com::S_OK);
   EXPECT_NE(source_->path(), first);
-  TestSource test(*session_, source_);
-  EXPECT_EQ(test.ExportedCount(), 1u);
+  EXPECT_EQ(stats.ExportedCount(), 2u);
+}
+
+TEST_F(BindingTest, KilledHoldersOfASharedObjectLetGoOfIt) {
+  // Both receive the object this test's session had exported already.
+  auto first = StartClient({"hold", "Test.EventSource"});
+  auto second = StartClient({"hold", "Test.EventSource"});
+  TestSource stats(*session_, pinned_);
+  source_.reset();
+  ASSERT_EQ(stats.ClientCount(), 3u);
+  ASSERT_EQ(stats.ExportedCount(), 2u);
+
+  first->Signal(SIGKILL);
+  EXPECT_TRUE(Eventually([&] { return stats.ClientCount(); }, 2u));
+  EXPECT_EQ(stats.ExportedCount(), 2u);  // the second holder still has it
+  second->Signal(SIGKILL);
+  EXPECT_TRUE(Eventually([&] { return stats.ExportedCount(); }, 1u));
+  EXPECT_EQ(stats.ClientCount(), 1u);
+}
+
+TEST_F(BindingTest, ClientsThatLeaveLeaveNothingBehind) {
+  TestSource stats(*session_, pinned_);
+  const uint32_t clients = stats.ClientCount();
+  const uint32_t references = stats.ReferenceCount();
+
+  // A client that holds the pinned object, never subscribes, and is killed.
+  auto holder = StartClient({"hold", "Test.Pinned"});
+  EXPECT_EQ(stats.ReferenceCount(), references + 1);
+  holder->Signal(SIGKILL);
+
+  // Short-lived clients that take references and go without releasing them.
+  for (int i = 0; i < 40; ++i) {
+    auto connection = sdbus::createSessionBusConnectionWithAddress(bus_->address());
+    auto entry = sdbus::createProxy(*connection, kTestServerName, "/com/orvane/AlbumCore9");
+    uint32_t hr = 0;
+    sdbus::ObjectPath path;
+    entry->callMethod("CreateInstance")
+        .onInterface("com.orvane.AlbumCore9.ClassObjects")
+        .withArguments(std::string("Test.Pinned"))
+        .storeResultsTo(hr, path);
+    ASSERT_EQ(path, pinned_->path());
+    auto object = sdbus::createProxy(*connection, kTestServerName, path);
+    object->callMethod("AddRef").onInterface("com.orvane.AlbumCore9.Object").storeResultsTo(hr);
+    ASSERT_EQ(hr, 0u);
+  }
+  EXPECT_TRUE(Eventually([&] { return stats.ReferenceCount(); }, references));
+  EXPECT_TRUE(Eventually([&] { return stats.ClientCount(); }, clients));
+  EXPECT_EQ(stats.ExportedCount(), 2u);  // the pinned object stays, with the event source
 }
 
 }  // namespace

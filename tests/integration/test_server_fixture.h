@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "client/session.h"
 #include "private_bus.h"
@@ -21,11 +23,13 @@ class TestServerFixture : public ::testing::Test {
     ASSERT_EQ(server_->ReadLine(), "ready");
     ASSERT_TRUE(WaitForName(bus_->address(), kTestServerName));
     session_ = client::Session::Connect(bus_->address(), kTestServerName);
+    ASSERT_EQ(session_->CreateInstance("Test.Pinned", &pinned_), com::S_OK);
   }
 
-  std::unique_ptr<ChildProcess> StartClient() {
-    auto child = std::make_unique<ChildProcess>(std::vector<std::string>{ALBUMCORE_TEST_CLIENT},
-                                                std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", bus_->address()}});
+  // A test client (see test_event_client.cpp for `args`), once it is ready.
+  std::unique_ptr<ChildProcess> StartClient(std::vector<std::string> args = {}) {
+    args.insert(args.begin(), ALBUMCORE_TEST_CLIENT);
+    auto child = std::make_unique<ChildProcess>(args, std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", bus_->address()}});
     EXPECT_EQ(child->ReadLine().rfind("ready", 0), 0u);
     return child;
   }
@@ -33,6 +37,20 @@ class TestServerFixture : public ::testing::Test {
   std::unique_ptr<PrivateBus> bus_;
   std::unique_ptr<ChildProcess> server_;
   std::shared_ptr<client::Session> session_;
+  // The object the test server pins for its whole life, as the catalogue
+  // server pins its factory; the binding's counts are asked through it.
+  com::ComPtr<client::RemoteObject> pinned_;
 };
+
+// Polls `probe` (a short while: the bus announces a process's death a moment
+// after it happens) until it answers `expected`.
+template <class Probe>
+bool Eventually(Probe&& probe, uint32_t expected) {
+  for (int i = 0; i < 500; ++i) {
+    if (probe() == expected) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
 
 }  // namespace albumcore::testing

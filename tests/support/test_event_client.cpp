@@ -1,24 +1,30 @@
-// A client that subscribes to the test event source, prints "ready" and then
+// A client of the test event server that prints "ready <path>" and then
 // waits to be killed or stopped: the integration tests use it to play a
-// client that dies or hangs while subscribed. With "hold", it also keeps a
-// reference to the source and prints its path.
+// client that dies or hangs.
+//
+//   albumcore_test_client              subscribe a sink to Test.EventSource
+//   albumcore_test_client hold PROGID  only hold a reference to PROGID's object
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "client/event_sink.h"
 
-
-int main() {
+int main(int argc, char** argv) {
   namespace ac = albumcore;
+  const bool holdOnly = argc == 3 && std::strcmp(argv[1], "hold") == 0;
   try {
     auto session = ac::client::Session::Connect({}, "com.orvane.AlbumCore9Test");
     ac::com::ComPtr<ac::client::RemoteObject> source;
-    ac::com::ThrowIfFailed(session->CreateInstance("Test.EventSource", &source));
-    ac::client::EventSink sink(*session, ac::com::MakeObject<ac::typelib::AlbumCoreEventsSink>());
-    ac::client::Subscription subscription(source, sink);
-    ac::com::ThrowIfFailed(subscription.status());
+    ac::com::ThrowIfFailed(session->CreateInstance(holdOnly ? argv[2] : "Test.EventSource", &source));
+    std::optional<ac::client::EventSink> sink;
+    std::optional<ac::client::Subscription> subscription;
+    if (!holdOnly) {
+      sink.emplace(*session, ac::com::MakeObject<ac::typelib::AlbumCoreEventsSink>());
+      ac::com::ThrowIfFailed(subscription.emplace(source, *sink).status());
+    }
     std::printf("ready %s\n", source->path().c_str());
     std::fflush(stdout);
     pause();

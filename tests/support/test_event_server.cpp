@@ -1,6 +1,9 @@
-// A server built from the product's binding library, serving one
-// single-instance class, "Test.EventSource": an IKivAlbumCoreEvents source
-// with a test interface to echo values and fire events on demand.
+// A server built from the product's binding library, serving two
+// single-instance classes of an IKivAlbumCoreEvents source with a test
+// interface to echo values, fire events on demand and tell the binding's
+// counts: "Test.EventSource", exported while clients hold it, and
+// "Test.Pinned", pinned for the life of the server as the catalogue server
+// pins its factory.
 //
 //   albumcore_test_server            (bus from DBUS_SESSION_BUS_ADDRESS)
 #include <cstdio>
@@ -80,6 +83,10 @@ class TestSourceStub final : public dbus::Stub, public ::com::orvane::AlbumCore9
   }
 
   uint32_t ExportedCount() override { return static_cast<uint32_t>(binding_.ExportedCountForTesting()); }
+  uint32_t ClientCount() override { return static_cast<uint32_t>(binding_.ClientCountForTesting()); }
+  uint32_t ReferenceCount() override {
+    return static_cast<uint32_t>(binding_.ReferenceCountForTesting(dbusObject_.getObjectPath()));
+  }
 
   // Arguments for any event: argument i of the event in slot n is n * 100 + i
   // as an integer, "event <that number>" as a text, and `value` as a VARIANT.
@@ -115,11 +122,15 @@ int main() {
   namespace ac = albumcore;
   try {
     ac::dbus::ServerHost host("com.orvane.AlbumCore9Test", false);
-    host.classes().Register(
-        {"TestEventSource", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C3}"), "Test.EventSource",
-         "TestEventSource Class", true,
-         [] { return ac::com::ComPtr<ac::com::IUnknown>(ac::com::MakeObject<ac::testing::EventSource>()); }});
+    auto makeSource = [] { return ac::com::ComPtr<ac::com::IUnknown>(ac::com::MakeObject<ac::testing::EventSource>()); };
+    host.classes().Register({"TestEventSource", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C3}"),
+                             "Test.EventSource", "TestEventSource Class", true, makeSource});
+    host.classes().Register({"TestPinned", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C4}"),
+                             "Test.Pinned", "TestPinned Class", true, makeSource});
     host.binding().AddInterface<ac::testing::EventSource, ac::testing::TestSourceStub>();
+    ac::com::ComPtr<ac::com::IUnknown> pinned;
+    ac::com::ThrowIfFailed(host.classes().CreateInstance("Test.Pinned", nullptr, &pinned));
+    host.binding().Pin(pinned, "TestPinned");
     std::puts("ready");
     std::fflush(stdout);
     host.Run();

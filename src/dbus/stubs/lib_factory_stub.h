@@ -32,25 +32,65 @@ class LibFactoryStub final : public Stub, public ::com::orvane::KIVALBUMCORELib:
     return Wire(com::CallGuard(
         [&] { return target_->PauseWebSharesCleanup(pause ? com::VARIANT_TRUE : com::VARIANT_FALSE); }));
   }
-  uint32_t RegWriteToLocalMachine(const std::string& bsKeyPath, const std::string& bsValueName,
-                                  const WireVariant& varValue) override {
-    return Wire(com::CallGuard([&] {
-      auto marshaller = binding_.MarshallerFor(Caller());
-      return target_->RegWriteToLocalMachine(bsKeyPath, bsValueName, DecodeVariant(varValue, marshaller.get()));
-    }));
+  // The registry operations wait on the registry file (its lock, the disk),
+  // so they run on the binding's worker and reply when done; the factory
+  // touches nothing but its registry store in them.
+  void RegWriteToLocalMachine(sdbus::Result<uint32_t>&& result, std::string bsKeyPath, std::string bsValueName,
+                              WireVariant varValue) override {
+    auto call = std::make_shared<RegistryCall>(std::move(bsKeyPath), std::move(bsValueName));
+    const com::HRESULT decoded = DecodeArgument(varValue, /*keepText=*/true, call->value);
+    if (com::Failed(decoded)) return result.returnResults(Wire(decoded));
+    auto reply = std::make_shared<sdbus::Result<uint32_t>>(std::move(result));
+    auto work = [call, target = target_] {
+      call->hr = target->RegWriteToLocalMachine(call->key, call->name, call->value);
+    };
+    if (!binding_.work().Submit(Caller(), call->bytes(), work, [call, reply] { reply->returnResults(Wire(call->hr)); })) {
+      reply->returnResults(Wire(com::S_FALSE));
+    }
   }
-  std::tuple<uint32_t, WireVariant> RegReadFromLocalMachine(const std::string& bsKeyPath,
-                                                            const std::string& bsValueName,
-                                                            const WireVariant& pvarValue) override {
-    WireVariant out = EncodeVariant(com::Variant(), nullptr);
-    const com::HRESULT hr = com::CallGuard([&] {
+
+  void RegReadFromLocalMachine(sdbus::Result<uint32_t, WireVariant>&& result, std::string bsKeyPath,
+                               std::string bsValueName, WireVariant pvarValue) override {
+    auto call = std::make_shared<RegistryCall>(std::move(bsKeyPath), std::move(bsValueName));
+    const com::HRESULT decoded = DecodeArgument(pvarValue, /*keepText=*/false, call->value);
+    if (com::Failed(decoded)) return result.returnResults(Wire(decoded), EncodeVariant(com::Variant(), nullptr));
+    auto reply = std::make_shared<sdbus::Result<uint32_t, WireVariant>>(std::move(result));
+    auto work = [call, target = target_] {
+      call->hr = target->RegReadFromLocalMachine(call->key, call->name, &call->value);
+    };
+    auto complete = [call, reply] {
+      // What a read answers is a number, a string or nothing, which always encodes.
+      reply->returnResults(Wire(call->hr), EncodeVariant(call->value, nullptr));
+    };
+    if (!binding_.work().Submit(Caller(), call->bytes(), work, complete)) {
+      reply->returnResults(Wire(com::S_FALSE), EncodeVariant(com::Variant(), nullptr));
+    }
+  }
+
+  // One registry call on its way through the worker.
+  struct RegistryCall {
+    RegistryCall(std::string k, std::string n) : key(std::move(k)), name(std::move(n)) {}
+    size_t bytes() const { return key.str().size() + name.str().size() + (value.vt() == com::VT_BSTR ? value.bstr().str().size() : 0); }
+    com::Bstr key;
+    com::Bstr name;
+    com::Variant value;
+    com::HRESULT hr = com::S_FALSE;
+  };
+
+  // What of a VARIANT the registry operations look at: a number, or a
+  // string (its text to write it, only its type to read one). Anything
+  // else reads and writes nothing, so it goes on as VT_EMPTY, which does
+  // the same, and a large array a client sent is not held while it waits.
+  com::HRESULT DecodeArgument(const WireVariant& wire, bool keepText, com::Variant& out) {
+    return com::CallGuard([&] {
       auto marshaller = binding_.MarshallerFor(Caller());
-      com::Variant value = DecodeVariant(pvarValue, marshaller.get());
-      const com::HRESULT read = target_->RegReadFromLocalMachine(bsKeyPath, bsValueName, &value);
-      out = EncodeVariant(value, marshaller.get());
-      return read;
+      com::Variant value = DecodeVariant(wire, marshaller.get());
+      if (value.vt() == com::VT_I4) {
+        out = std::move(value);
+      } else if (value.vt() == com::VT_BSTR) {
+        out = keepText ? std::move(value) : com::Variant("");
+      }
     });
-    return {Wire(hr), out};
   }
 
   using OpenMethod = com::HRESULT (typelib::IKivLibFactory::*)(const com::Bstr&, com::ComPtr<com::IUnknown>*);
