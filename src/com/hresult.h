@@ -30,7 +30,9 @@ inline constexpr HRESULT CLASS_E_NOAGGREGATION = MakeHresult(0x80040110);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHresult(0x80040154);
 inline constexpr HRESULT CONNECT_E_NOCONNECTION = MakeHresult(0x80040200);
 inline constexpr HRESULT CONNECT_E_CANNOTCONNECT = MakeHresult(0x80040202);
-inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = MakeHresult(0x8002802B);
+// The number catalogue clients test for when a field is not found; some
+// platform headers give this name another value.
+inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = MakeHresult(0x80028017);
 inline constexpr HRESULT DISP_E_TYPEMISMATCH = MakeHresult(0x80020005);
 inline constexpr HRESULT DISP_E_OVERFLOW = MakeHresult(0x8002000A);
 inline constexpr HRESULT DISP_E_BADINDEX = MakeHresult(0x8002000B);

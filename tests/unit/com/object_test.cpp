@@ -104,6 +104,22 @@ TEST(Objects, CallGuardMapsWhatIsRaised) {
   EXPECT_STREQ(ComError(E_FAIL, "while opening").what(), "0x80004005 (E_FAIL): while opening");
 }
 
+TEST(Objects, StatusesCarryTheNumbersClientsSee) {
+  EXPECT_EQ(static_cast<uint32_t>(S_FALSE), 0x00000001u);
+  EXPECT_EQ(static_cast<uint32_t>(E_NOTIMPL), 0x80004001u);
+  EXPECT_EQ(static_cast<uint32_t>(E_NOINTERFACE), 0x80004002u);
+  EXPECT_EQ(static_cast<uint32_t>(E_POINTER), 0x80004003u);
+  EXPECT_EQ(static_cast<uint32_t>(E_FAIL), 0x80004005u);
+  EXPECT_EQ(static_cast<uint32_t>(CO_E_NOT_SUPPORTED), 0x80004021u);
+  EXPECT_EQ(static_cast<uint32_t>(E_UNEXPECTED), 0x8000FFFFu);
+  EXPECT_EQ(static_cast<uint32_t>(E_OUTOFMEMORY), 0x8007000Eu);
+  EXPECT_EQ(static_cast<uint32_t>(E_INVALIDARG), 0x80070057u);
+  EXPECT_EQ(static_cast<uint32_t>(CLASS_E_NOAGGREGATION), 0x80040110u);
+  EXPECT_EQ(static_cast<uint32_t>(CONNECT_E_NOCONNECTION), 0x80040200u);
+  EXPECT_EQ(static_cast<uint32_t>(TYPE_E_ELEMENTNOTFOUND), 0x80028017u);  // a field not in an item's map
+  EXPECT_EQ(static_cast<uint32_t>(S_KEYWORD_ALREADY), 0x42000003u);
+}
+
 TEST(Objects, DescribeHresult) {
   EXPECT_EQ(DescribeHresult(E_FAIL), "0x80004005 (E_FAIL)");
   EXPECT_EQ(DescribeHresult(S_OK), "0x00000000 (S_OK)");
