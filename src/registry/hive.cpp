@@ -64,41 +64,59 @@ RegKey& RegKey::AddSubkey(std::string_view name) {
   return subkeys_.emplace_back(std::string(name));
 }
 
-bool RegKey::RemoveSubkey(std::string_view name) {
-  auto it = subkeyIndex_.find(FoldName(name));
-  if (it == subkeyIndex_.end()) return false;
-  subkeys_.erase(subkeys_.begin() + static_cast<ptrdiff_t>(it->second));
-  ReindexSubkeys();
-  return true;
-}
-
 const RegValue* RegKey::FindValue(std::string_view name) const {
   auto it = valueIndex_.find(FoldName(name));
   return it == valueIndex_.end() ? nullptr : &values_[it->second];
 }
 
-bool RegKey::SetValue(RegValue value) {
+RegKey::ValueChange RegKey::SetValue(RegValue value) {
   auto [it, added] = valueIndex_.emplace(FoldName(value.name), values_.size());
   if (added) {
     values_.push_back(std::move(value));
-    return true;
+    return {ValueChange::Kind::Added, values_.size() - 1, std::nullopt};
   }
   RegValue& old = values_[it->second];
-  const bool same = old.type == value.type && old.text == value.text && old.dword == value.dword &&
-                    old.rawData == value.rawData;
-  value.name = std::move(old.name);
-  if (value.comments.empty()) value.comments = std::move(old.comments);
-  old = std::move(value);
-  return !same;
+  if (old.type == value.type && old.text == value.text && old.dword == value.dword && old.rawData == value.rawData) {
+    return {ValueChange::Kind::Unchanged, it->second, std::nullopt};
+  }
+  value.name = old.name;
+  if (value.comments.empty()) value.comments = old.comments;
+  ValueChange change{ValueChange::Kind::Replaced, it->second, std::move(old)};
+  values_[it->second] = std::move(value);
+  return change;
 }
 
-bool RegKey::RemoveValue(std::string_view name) {
-  auto it = valueIndex_.find(FoldName(name));
-  if (it == valueIndex_.end()) return false;
-  values_.erase(values_.begin() + static_cast<ptrdiff_t>(it->second));
-  ReindexValues();
-  return true;
+std::optional<std::pair<size_t, RegKey>> RegKey::TakeSubkey(std::string_view name) {
+  auto it = subkeyIndex_.find(FoldName(name));
+  if (it == subkeyIndex_.end()) return std::nullopt;
+  const size_t index = it->second;
+  std::pair<size_t, RegKey> taken{index, std::move(subkeys_[index])};
+  subkeys_.erase(subkeys_.begin() + static_cast<ptrdiff_t>(index));
+  ReindexSubkeys();
+  return taken;
 }
+
+void RegKey::PutSubkey(size_t index, RegKey key) {
+  subkeys_.insert(subkeys_.begin() + static_cast<ptrdiff_t>(index), std::move(key));
+  ReindexSubkeys();
+}
+
+std::optional<std::pair<size_t, RegValue>> RegKey::TakeValue(std::string_view name) {
+  auto it = valueIndex_.find(FoldName(name));
+  if (it == valueIndex_.end()) return std::nullopt;
+  const size_t index = it->second;
+  std::pair<size_t, RegValue> taken{index, std::move(values_[index])};
+  values_.erase(values_.begin() + static_cast<ptrdiff_t>(index));
+  ReindexValues();
+  return taken;
+}
+
+void RegKey::PutValue(size_t index, RegValue value) {
+  values_.insert(values_.begin() + static_cast<ptrdiff_t>(index), std::move(value));
+  ReindexValues();
+}
+
+void RegKey::RestoreValue(size_t index, RegValue value) { values_[index] = std::move(value); }
 
 // ---- Hive ------------------------------------------------------------------
 
@@ -128,6 +146,37 @@ RegKey* Hive::FindKey(std::string_view path) {
   return const_cast<RegKey*>(std::as_const(*this).FindKey(path));
 }
 
+void Hive::StartChanges() {
+  undo_.clear();
+  recording_ = true;
+}
+
+void Hive::KeepChanges() {
+  undo_.clear();
+  recording_ = false;
+}
+
+void Hive::UndoChanges() {
+  recording_ = false;
+  while (!undo_.empty()) {
+    Undo undo = std::move(undo_.back());
+    undo_.pop_back();
+    // Newest first, so the key each change was made in is there again.
+    RegKey& key = *FindKey(undo.keyPath);
+    switch (undo.kind) {
+      case Undo::Kind::DropLastSubkey: key.TakeSubkey(key.subkeys().back().name()); break;
+      case Undo::Kind::PutSubkey: key.PutSubkey(undo.index, std::move(*undo.subkey)); break;
+      case Undo::Kind::DropLastValue: key.TakeValue(key.values().back().name); break;
+      case Undo::Kind::PutValue: key.PutValue(undo.index, std::move(*undo.value)); break;
+      case Undo::Kind::RestoreValue: key.RestoreValue(undo.index, std::move(*undo.value)); break;
+    }
+  }
+}
+
+void Hive::Record(Undo undo) {
+  if (recording_) undo_.push_back(std::move(undo));
+}
+
 RegStatus Hive::CreateKey(std::string_view path) {
   auto names = SplitKeyPath(path);
   if (!names) return Refuse(TooDeep());
@@ -135,12 +184,19 @@ RegStatus Hive::CreateKey(std::string_view path) {
     if (std::string problem = KeyNameProblem(name); !problem.empty()) return Refuse(std::move(problem));
   }
   RegKey* key = &root_;
-  for (std::string_view name : *names) {
-    RegKey& parent = *key;
-    const size_t count = parent.subkeys().size();
-    key = &parent.AddSubkey(name);
-    if (parent.subkeys().size() != count) ++revision_;
+  size_t existing = 0;  // the leading names that are there already
+  while (existing < names->size()) {
+    RegKey* next = key->FindSubkey((*names)[existing]);
+    if (next == nullptr) break;
+    key = next;
+    ++existing;
   }
+  if (existing == names->size()) return RegStatus::Ok;
+  // Dropping the first new key takes the whole new chain back.
+  std::string parentPath;
+  for (size_t i = 0; i < existing; ++i) parentPath.append("\\").append((*names)[i]);
+  Record({Undo::Kind::DropLastSubkey, std::move(parentPath), 0, {}, {}});
+  for (size_t i = existing; i < names->size(); ++i) key = &key->AddSubkey((*names)[i]);
   return RegStatus::Ok;
 }
 
@@ -148,20 +204,28 @@ RegStatus Hive::DeleteKey(std::string_view path) {
   auto names = SplitKeyPath(path);
   if (!names) return RegStatus::NotFound;
   if (names->empty()) return Refuse("the root key cannot be deleted");
+  std::string parentPath;
   RegKey* parent = &root_;
-  for (size_t i = 0; i + 1 < names->size(); ++i) {
+  for (size_t i = 0; i + 1 < names->size() && parent != nullptr; ++i) {
     parent = parent->FindSubkey((*names)[i]);
-    if (parent == nullptr) return RegStatus::NotFound;
+    parentPath += '\\';
+    parentPath += (*names)[i];
   }
-  if (!parent->RemoveSubkey(names->back())) return RegStatus::NotFound;
-  ++revision_;
+  auto taken = parent ? parent->TakeSubkey(names->back()) : std::nullopt;
+  if (!taken) return RegStatus::NotFound;
+  Record({Undo::Kind::PutSubkey, std::move(parentPath), taken->first, std::move(taken->second), {}});
   return RegStatus::Ok;
 }
 
 RegStatus Hive::SetValue(std::string_view path, RegValue value) {
   if (std::string problem = ValueNameProblem(value.name); !problem.empty()) return Refuse(std::move(problem));
   if (RegStatus s = CreateKey(path); s != RegStatus::Ok) return s;
-  if (FindKey(path)->SetValue(std::move(value))) ++revision_;
+  RegKey::ValueChange change = FindKey(path)->SetValue(std::move(value));
+  if (change.kind == RegKey::ValueChange::Kind::Added) {
+    Record({Undo::Kind::DropLastValue, std::string(path), 0, {}, {}});
+  } else if (change.kind == RegKey::ValueChange::Kind::Replaced) {
+    Record({Undo::Kind::RestoreValue, std::string(path), change.index, {}, std::move(change.old)});
+  }
   return RegStatus::Ok;
 }
 
@@ -180,8 +244,9 @@ RegStatus Hive::SetDword(std::string_view path, std::string_view name, uint32_t 
 
 RegStatus Hive::DeleteValue(std::string_view path, std::string_view name) {
   RegKey* key = FindKey(path);
-  if (key == nullptr || !key->RemoveValue(name)) return RegStatus::NotFound;
-  ++revision_;
+  auto taken = key ? key->TakeValue(name) : std::nullopt;
+  if (!taken) return RegStatus::NotFound;
+  Record({Undo::Kind::PutValue, std::string(path), taken->first, {}, std::move(taken->second)});
   return RegStatus::Ok;
 }
 

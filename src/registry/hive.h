@@ -1,7 +1,7 @@
 // The machine hive in memory: a tree of keys holding named values.
 //
 // A Hive is movable, not copyable: the store edits its cached hive in place
-// and drops it when an edit fails. Subkeys and values keep the order in which
+// and takes the changes back when an edit fails (StartChanges/UndoChanges). Subkeys and values keep the order in which
 // they were created or read from the file, which is the order enumeration
 // gives; each key also indexes them by folded name, so a lookup costs the same
 // under a key with ten subkeys as under one with a hundred thousand. Names
@@ -22,9 +22,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "registry/reg_status.h"
@@ -72,14 +74,23 @@ class RegKey {
   // The subkey of that name, created as the last one when missing. The name
   // must be valid (IsValidKeyName). Invalidates references to other subkeys.
   RegKey& AddSubkey(std::string_view name);
-  bool RemoveSubkey(std::string_view name);
 
   const RegValue* FindValue(std::string_view name) const;
   // Replaces the value of the same name where it stands (keeping its
-  // comments and its original name case), or appends it. False when the
-  // value was there already with the same type and data.
-  bool SetValue(RegValue value);
-  bool RemoveValue(std::string_view name);
+  // comments and its original name case), or appends it.
+  struct ValueChange {
+    enum class Kind { Unchanged, Added, Replaced } kind;
+    size_t index = 0;
+    std::optional<RegValue> old;  // Replaced: what stood there
+  };
+  ValueChange SetValue(RegValue value);
+
+  // Removal, and putting back exactly where it stood (for taking changes back).
+  std::optional<std::pair<size_t, RegKey>> TakeSubkey(std::string_view name);
+  void PutSubkey(size_t index, RegKey key);
+  std::optional<std::pair<size_t, RegValue>> TakeValue(std::string_view name);
+  void PutValue(size_t index, RegValue value);
+  void RestoreValue(size_t index, RegValue value);
 
   std::vector<std::string> comments;  // comment lines that stood just above the key's section
 
@@ -122,9 +133,15 @@ class Hive {
 
   // What was wrong with the last write refused with InvalidArgument.
   const std::string& problem() const noexcept { return problem_; }
-  // Counts the writes above that changed something: equal before and after
-  // a series of writes means the hive is as it was.
-  uint64_t revision() const noexcept { return revision_; }
+
+  // From StartChanges() on, every write that changes something is recorded
+  // (a deleted subtree is kept, not copied) until KeepChanges() forgets the
+  // record or UndoChanges() takes the changes back, newest first, leaving
+  // the hive exactly as it was, order of keys and values included.
+  void StartChanges();
+  bool HasChanges() const noexcept { return !undo_.empty(); }
+  void KeepChanges();
+  void UndoChanges();
 
   std::vector<std::string> trailingComments;  // comment lines after the last value of the file
 
@@ -133,9 +150,20 @@ class Hive {
   RegStatus Refuse(std::string problem);
   const RegValue* FindValue(std::string_view path, std::string_view name, RegStatus& status) const;
 
+  // One recorded change, as what takes it back.
+  struct Undo {
+    enum class Kind { DropLastSubkey, PutSubkey, DropLastValue, PutValue, RestoreValue } kind;
+    std::string keyPath;  // the key the change was made in
+    size_t index = 0;
+    std::optional<RegKey> subkey;
+    std::optional<RegValue> value;
+  };
+  void Record(Undo undo);
+
   RegKey root_;
   std::string problem_;
-  uint64_t revision_ = 0;
+  bool recording_ = false;
+  std::vector<Undo> undo_;
 };
 
 }  // namespace albumcore::registry

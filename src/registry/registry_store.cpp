@@ -115,30 +115,32 @@ RegStatus RegistryStore::Change(const std::function<RegStatus(Hive&)>& change, b
   // A file we cannot fully parse is never overwritten: Load reports it.
   if (RegStatus s = Load(write); s != RegStatus::Ok) return s;
 
-  // The change is made on the cached hive itself (a deep copy of every key
-  // would cost more than the change); whatever fails from here on drops the
-  // cache, so that the next call parses the file again.
-  const uint64_t revision = hive_.revision();
+  // The change is made on the cached hive itself, recorded so that it can
+  // be taken back: whatever fails from here on leaves the cache as the file
+  // is, without parsing the file again.
+  hive_.StartChanges();
   if (RegStatus s = change(hive_); s != RegStatus::Ok) {
-    loaded_ = false;
+    hive_.UndoChanges();
     return Fail(s, s == RegStatus::InvalidArgument ? hive_.problem() : RegStatusName(s));
   }
-  if (hive_.revision() == revision) return RegStatus::Ok;  // nothing changed, nothing to write
+  if (!hive_.HasChanges()) return RegStatus::Ok;  // nothing to write
   std::optional<std::string> after = FormatRegFile(hive_, kMaxHiveFileBytes);
   if (!after) {
-    loaded_ = false;
+    hive_.UndoChanges();
     return Fail(RegStatus::InvalidArgument,
                 "the change would grow " + path_ + " past " + std::to_string(kMaxHiveFileBytes) + " bytes");
   }
   if (!write) {
-    loaded_ = false;
+    hive_.UndoChanges();
     return CheckReplaceable(target, error) ? RegStatus::Ok : Fail(RegStatus::IoError, error);
   }
   if (!ReplaceFileAtomically(fileSystem_, target, *after, error)) {
+    hive_.UndoChanges();
     loaded_ = false;  // the file may or may not have been replaced; read it again next time
     return Fail(RegStatus::IoError, error);
   }
   // Still under the lock, so the file on disk is the one just written.
+  hive_.KeepChanges();
   fileText_ = std::move(*after);
   loaded_ = StatFile(path_, stamp_, error);
   return RegStatus::Ok;

@@ -1,6 +1,8 @@
 // Registration defaults and the filter lists read back from a real hive file.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "server/config/config_keys.h"
 #include "server/config/filter_lists.h"
 #include "server/config/registration_defaults.h"
@@ -51,9 +53,27 @@ TEST(RegistrationDefaults, InstallsFiltersMediaTypesAndTemplateLocation) {
   EXPECT_EQ(Read(store, MediaTypeKey("0"), "AlbumMediaTypeNameID"), "stringRef:FileMediaTypes.FileMediaType-0");
   EXPECT_EQ(Read(store, MediaTypeKey("27"), "AlbumMediaTypeNameID"), "stringRef:FileMediaTypes.FileMediaType-27");
   EXPECT_EQ(Read(store, MediaTypeKey("27"), "AlbumMediaTypeNameXML"), "AlbumCoreStrings.XML");
-  EXPECT_EQ(Read(store, MediaTypeKey("9"), "TypeDescriptorObject_CLSID"), "{5FFD49D2-F585-480D-B8C5-A050D1387041}");
   std::string text;
   EXPECT_EQ(store.ReadString(MediaTypeKey("9"), "AlbumItemObjectCLSID", text), RegStatus::NotFound);
+
+  // The property descriptor of each media type: photos and photo projects
+  // have the photo descriptor, these types none (all zeros), the rest no
+  // value at all.
+  const std::string photo = "{C4007307-BB92-4B86-B95A-818E4E3C41A9}";
+  const std::string none = "{00000000-0000-0000-0000-000000000000}";
+  const std::map<std::string, std::string> descriptors = {
+      {"0", photo},  {"1", photo},  {"4", none},  {"7", none},  {"9", none},  {"18", none}, {"19", none},
+      {"20", none},  {"22", none},  {"23", none}, {"24", none}, {"25", none}, {"26", none}, {"27", none}};
+  for (const std::string& type : subkeys) {
+    auto expected = descriptors.find(type);
+    RegStatus status = store.ReadString(MediaTypeKey(type), "TypeDescriptorObject_CLSID", text);
+    if (expected == descriptors.end()) {
+      EXPECT_EQ(status, RegStatus::NotFound) << "type " << type << " has " << text;
+    } else {
+      EXPECT_EQ(status, RegStatus::Ok) << "type " << type;
+      EXPECT_EQ(text, expected->second) << "type " << type;
+    }
+  }
 }
 
 TEST(RegistrationDefaults, RerunningRestoresOwnedValuesAndKeepsEverythingElse) {

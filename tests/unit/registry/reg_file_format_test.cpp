@@ -253,6 +253,41 @@ TEST(Hive, HoldsWhatTheRegistryHoldsAndRefusesWhatIsBeyond) {
   EXPECT_FALSE(FormatRegFile(hive, 1000).has_value());
 }
 
+TEST(Hive, ChangesTakenBackLeaveTheHiveExactlyAsItWas) {
+  Hive hive = Parse(
+      "Windows Registry Editor Version 5.00\n\n"
+      "; kept above A\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\n\"y\"=dword:00000002\n\"z\"=hex:01\n\n"
+      "[HKEY_LOCAL_MACHINE\\A\\B\\C]\n\"deep\"=\"3\"\n\n[HKEY_LOCAL_MACHINE\\D]\n");
+  const std::string before = FormatRegFile(hive);
+
+  hive.StartChanges();
+  EXPECT_FALSE(hive.HasChanges());
+  ASSERT_EQ(hive.SetString("a", "X", "1"), RegStatus::Ok);  // the same value: no change
+  EXPECT_FALSE(hive.HasChanges());
+  ASSERT_EQ(hive.SetString("A", "x", "changed"), RegStatus::Ok);
+  ASSERT_EQ(hive.DeleteValue("A", "y"), RegStatus::Ok);
+  ASSERT_EQ(hive.SetDword("A", "new", 5), RegStatus::Ok);
+  ASSERT_EQ(hive.DeleteKey("A\\B"), RegStatus::Ok);
+  ASSERT_EQ(hive.CreateKey("A\\B\\Other\\Deeper"), RegStatus::Ok);
+  ASSERT_EQ(hive.SetString("E\\F", "v", "w"), RegStatus::Ok);
+  ASSERT_EQ(hive.DeleteKey("D"), RegStatus::Ok);
+  EXPECT_TRUE(hive.HasChanges());
+  hive.UndoChanges();
+  EXPECT_EQ(FormatRegFile(hive), before);
+  std::string text;
+  EXPECT_EQ(hive.GetString("A\\B\\C", "deep", text), RegStatus::Ok);  // the subtree came back whole
+
+  // Kept changes stay, and are not taken back by a later undo.
+  hive.StartChanges();
+  ASSERT_EQ(hive.SetString("A", "x", "kept"), RegStatus::Ok);
+  hive.KeepChanges();
+  hive.StartChanges();
+  ASSERT_EQ(hive.DeleteKey("A"), RegStatus::Ok);
+  hive.UndoChanges();
+  ASSERT_EQ(hive.GetString("A", "x", text), RegStatus::Ok);
+  EXPECT_EQ(text, "kept");
+}
+
 TEST(Hive, DeletingAKeyTakesItsSubtree) {
   Hive hive;
   ASSERT_EQ(hive.SetDword("A\\B\\C", "v", 1), RegStatus::Ok);
