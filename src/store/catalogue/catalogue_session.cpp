@@ -7,6 +7,21 @@ namespace albumcore::store::catalogue {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// What the exception being handled says, for the log.
+std::string CurrentFailure() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "an unknown failure";
+  }
+}
+
+}  // namespace
+
 com::HRESULT CatalogueSession::Open(const com::Bstr& moniker, const com::Bstr& uid, const com::Bstr& pwd,
                                     std::unique_ptr<CatalogueSession>* session) {
   return com::CallGuard([&]() -> com::HRESULT {
@@ -39,6 +54,7 @@ void CatalogueSession::Close() noexcept {
     // is copied and replaced.
     database_->Close();
   } catch (...) {
+    std::fprintf(stderr, "closing %s failed: %s\n", moniker_.c_str(), CurrentFailure().c_str());
   }
   database_.reset();
   if (!engine_) return;
@@ -51,7 +67,10 @@ void CatalogueSession::Close() noexcept {
     // a file at the moniker.
     fs::rename(compacted, moniker_);
   } catch (...) {
-    // Swallowed: the catalogue stays as it was.
+    // The catalogue stays as it was, uncompacted; Close cannot fail, so the
+    // cause goes to the log.
+    std::fprintf(stderr, "compacting %s on close failed, the file is kept as it was: %s\n", moniker_.c_str(),
+                 CurrentFailure().c_str());
     std::error_code ignored;
     if (fs::is_regular_file(compacted, ignored)) fs::remove(compacted, ignored);
   }

@@ -5,7 +5,7 @@
 // file; engine failures come back as their Jet statuses. Close() lets go of
 // the database and compacts the file: the catalogue is written compacted to
 // a sibling "<moniker>1", which then replaces the catalogue in one rename.
-// A compaction that fails is swallowed and leaves the catalogue exactly as it
+// A compaction that fails is logged to stderr and leaves the catalogue as it
 // was; a process killed at any point leaves either the old or the compacted
 // file at the moniker, never neither.
 //
