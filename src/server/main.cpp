@@ -18,6 +18,7 @@
 #include "server/class_table.h"
 #include "server/command_line.h"
 #include "registry/registry_path.h"
+#include "server/config/filter_lists.h"
 #include "server/config/registration_defaults.h"
 
 namespace {
@@ -80,9 +81,13 @@ int Unregister() {
 }
 
 int Serve(ac::registry::RegistryStore& registry) {
+  // The filter lists are constants of the process: computed once, before any
+  // object exists, and kept in the context every object is made with.
+  std::string problem;
+  const ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem)};
+  if (!problem.empty()) std::fprintf(stderr, "orvmediadb9: the item-type filters are empty: %s\n", problem.c_str());
   try {
     ac::dbus::ServerHost host(kBusName, /*systemBus=*/false);
-    ac::server::ServerContext context{registry};
     ac::server::RegisterClasses(host.classes(), context);
     // The factory is one object for the life of the process: keep it
     // visible on the bus even while no client holds it.
@@ -110,6 +115,11 @@ int main(int argc, char** argv) {
   const auto commandLine = ac::server::ParseCommandLine(argc, argv);
   if (!commandLine.unknown.empty()) {
     std::fprintf(stderr, "orvmediadb9: unknown argument %s\n%s", commandLine.unknown.front().c_str(), kUsage);
+    return 2;
+  }
+  if (!commandLine.conflicting.empty()) {
+    std::fprintf(stderr, "orvmediadb9: %s asks for a second action; give one switch at a time\n%s",
+                 commandLine.conflicting.front().c_str(), kUsage);
     return 2;
   }
   ac::registry::RegistryStore registry(ac::registry::ResolveRegistryPath(ac::registry::RegistryMode::LocalServer));

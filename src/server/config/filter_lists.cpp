@@ -9,9 +9,11 @@ namespace albumcore::config {
 
 namespace {
 
-std::string LoadFilter(registry::RegistryStore& store, std::string_view filterName) {
+std::string LoadFilter(registry::RegistryStore& store, std::string_view filterName, std::string* problem) {
   std::vector<std::string> names;
-  if (store.ListSubkeys(std::string(kFiltersKey) + "\\" + std::string(filterName), names) != registry::RegStatus::Ok) {
+  const registry::RegStatus status = store.ListSubkeys(std::string(kFiltersKey) + "\\" + std::string(filterName), names);
+  if (status != registry::RegStatus::Ok) {
+    if (status != registry::RegStatus::NotFound && problem != nullptr) *problem = store.lastError();
     return {};
   }
   std::string list;
@@ -32,8 +34,10 @@ const std::string* FilterLists::Find(std::string_view filterName) const {
   return nullptr;
 }
 
-FilterLists LoadFilterLists(registry::RegistryStore& store) {
-  return FilterLists{LoadFilter(store, kFilterAll), LoadFilter(store, kFilterProjects), LoadFilter(store, kFilterItems)};
+FilterLists LoadFilterLists(registry::RegistryStore& store, std::string* problem) {
+  if (problem != nullptr) problem->clear();
+  return FilterLists{LoadFilter(store, kFilterAll, problem), LoadFilter(store, kFilterProjects, problem),
+                     LoadFilter(store, kFilterItems, problem)};
 }
 
 }  // namespace albumcore::config

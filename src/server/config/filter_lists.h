@@ -5,8 +5,8 @@
 // Each list is the names of the subkeys of "...\Album\Filters\<filter name>"
 // in their stored order, joined by "," ("1,4,7,17"). A missing key, an
 // unreadable or malformed hive gives an empty list: no registry failure stops
-// the server. Subkey names longer than 10 characters cannot be item types
-// and are skipped.
+// the server, but the cause of one is handed back for the log. Subkey names
+// longer than 10 characters cannot be item types and are skipped.
 #pragma once
 
 #include <string>
@@ -27,6 +27,8 @@ struct FilterLists {
   const std::string* Find(std::string_view filterName) const;
 };
 
-FilterLists LoadFilterLists(registry::RegistryStore& store);
+// `problem`, when given, receives why the hive could not be read (empty when
+// it could, missing keys included).
+FilterLists LoadFilterLists(registry::RegistryStore& store, std::string* problem = nullptr);
 
 }  // namespace albumcore::config

@@ -1,9 +1,11 @@
 #include "server/config/registration_defaults.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string>
 
+#include "server/class_ids.h"
 #include "server/config/config_keys.h"
 
 namespace albumcore::config {
@@ -23,9 +25,14 @@ constexpr std::array kItemTypes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 17, 18, 19, 20, 21
 constexpr std::array kMediaTypeOrder = {0, 2, 3, 9, 1, 4, 15, 17, 18, 19, 20, 22, 23, 24, 25, 26, 27};
 
 constexpr int kPhotoItemType = 0;
-constexpr std::string_view kPhotoItemClsid = "{5DD9F375-56F8-4CB8-90C9-BB699ADE6493}";
-constexpr std::string_view kPhotoDescriptorClsid = "{C4007307-BB92-4B86-B95A-818E4E3C41A9}";
-constexpr std::string_view kGenericDescriptorClsid = "{5FFD49D2-F585-480D-B8C5-A050D1387041}";
+
+// The property descriptor class of a media type: photos and photo projects
+// have the photo descriptor; the types below are registered with no class
+// (an all-zero class ID); the others (2, 3, 15, 17) get no value, as their
+// descriptors belong to other components of the suite.
+constexpr std::array kPhotoDescriptorTypes = {0, 1};
+constexpr std::array kNoDescriptorTypes = {4, 7, 9, 18, 19, 20, 22, 23, 24, 25, 26, 27};
+
 constexpr std::string_view kMediaTypeNamePrefix = "stringRef:FileMediaTypes.FileMediaType-";
 constexpr std::string_view kMediaTypeStringFile = "AlbumCoreStrings.XML";
 
@@ -47,15 +54,19 @@ RegStatus AddFilter(Hive& hive, std::string_view filterName, std::span<const int
   return hive.CreateKey(filterKey);  // present even if a table were empty
 }
 
+bool Contains(std::span<const int> types, int type) { return std::find(types.begin(), types.end(), type) != types.end(); }
+
 RegStatus AddMediaType(Hive& hive, int type) {
   std::string key = KeyBelow(kFileMediaTypesKey, std::to_string(type));
   std::string nameId = std::string(kMediaTypeNamePrefix) + std::to_string(type);
-  bool photo = type == kPhotoItemType;
   RegStatus s = hive.SetString(key, kMediaTypeNameIdValue, nameId);
   if (s == RegStatus::Ok) s = hive.SetString(key, kMediaTypeNameXmlValue, kMediaTypeStringFile);
-  if (s == RegStatus::Ok && photo) s = hive.SetString(key, kItemObjectClsidValue, kPhotoItemClsid);
-  if (s == RegStatus::Ok) {
-    s = hive.SetString(key, kTypeDescriptorClsidValue, photo ? kPhotoDescriptorClsid : kGenericDescriptorClsid);
+  if (s == RegStatus::Ok && type == kPhotoItemType) s = hive.SetString(key, kItemObjectClsidValue, server::kLumPhotoItemClsid);
+  if (s == RegStatus::Ok && Contains(kPhotoDescriptorTypes, type)) {
+    s = hive.SetString(key, kTypeDescriptorClsidValue, server::kLumPhotoTypePropertiesDescriptorClsid);
+  }
+  if (s == RegStatus::Ok && Contains(kNoDescriptorTypes, type)) {
+    s = hive.SetString(key, kTypeDescriptorClsidValue, server::kNoClassClsid);
   }
   return s;
 }
