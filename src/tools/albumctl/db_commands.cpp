@@ -6,7 +6,7 @@
 #include <iostream>
 #include <memory>
 
-#include "reg_commands.h"
+#include "exit_status.h"
 #include "row_printer.h"
 #include "store/catalogue/schema_upgrade.h"
 #include "store/dao/engine.h"

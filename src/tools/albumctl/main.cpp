@@ -10,8 +10,8 @@
 //   albumctl db check|repair|upgrade|version catalogue.db
 //   albumctl db compact catalogue.db compacted.db
 //
-// Exit status: 0 success, 1 the server answered no (not found, not written),
-// 2 the server could not be reached or the command line is wrong.
+// Exit status: see exit_status.h (0 success, 1 the answer is no, 2 the
+// server could not be reached, 3 a wrong command line, 4 a failure).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -19,6 +19,7 @@
 
 #include "client/lib_factory.h"
 #include "db_commands.h"
+#include "exit_status.h"
 #include "reg_commands.h"
 
 int main(int argc, char** argv) {
@@ -45,18 +46,21 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : 2;
+    return app.exit(e) == 0 ? ac::tools::kExitSuccess : ac::tools::kExitUsage;
   } catch (const ac::tools::NegativeAnswer& e) {
     std::cerr << "albumctl: " << e.what() << "\n";
-    return 1;
+    return ac::tools::kExitNo;
   } catch (const ac::client::TransportError& e) {
     std::cerr << "albumctl: " << e.what() << "\n";
-    return 2;
+    return ac::tools::kExitUnreachable;
   } catch (const ac::com::ComError& e) {
     // The words first; the status for scripts and bug reports after.
     const std::string status = ac::com::DescribeHresult(e.hr());
     std::cerr << "albumctl: " << (e.detail().empty() ? status : e.detail() + " [" + status + "]") << "\n";
-    return 2;
+    return ac::tools::kExitFailure;
+  } catch (const std::exception& e) {
+    std::cerr << "albumctl: " << e.what() << "\n";
+    return ac::tools::kExitFailure;
   }
   return 0;
 }
