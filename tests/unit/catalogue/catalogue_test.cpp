@@ -143,7 +143,10 @@ TEST_F(CatalogueTest, FailedCompactionLeavesTheFileUntouched) {
   fs::create_directories(CatalogueSession::CompactionPath(path) + "/blocker");
   auto session = OpenSession(path);
   session->database().Execute("DELETE * FROM AlbumItems WHERE Name = \"nothing\";");
+  ::testing::internal::CaptureStderr();
   session->Close();
+  const std::string logged = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(logged.find("compacting " + path + " on close failed"), std::string::npos) << logged;  // not swallowed
   EXPECT_TRUE(fs::is_directory(CatalogueSession::CompactionPath(path) + "/blocker"));
   EXPECT_EQ(SchemaDump(path), before);
   session = OpenSession(path);
