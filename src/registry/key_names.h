@@ -43,8 +43,8 @@ std::string ValueNameProblem(std::string_view name);
 inline bool IsValidKeyName(std::string_view name) { return KeyNameProblem(name).empty(); }
 inline bool IsValidValueName(std::string_view name) { return ValueNameProblem(name).empty(); }
 
-// Bytes a string value takes as stored (two per UTF-16 code unit), counted
-// no further than needed to tell that it passes kMaxValueDataBytes.
+// True when a string value's data, two bytes per UTF-16 code unit as
+// stored, is within kMaxValueDataBytes; text far too long is refused unread.
 bool StringDataFits(std::string_view text);
 
 }  // namespace albumcore::registry

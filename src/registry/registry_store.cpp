@@ -123,7 +123,10 @@ RegStatus RegistryStore::Change(const std::function<RegStatus(Hive&)>& change, b
     hive_.UndoChanges();
     return Fail(s, s == RegStatus::InvalidArgument ? hive_.problem() : RegStatusName(s));
   }
-  if (!hive_.HasChanges()) return RegStatus::Ok;  // nothing to write
+  if (!hive_.HasChanges()) {
+    hive_.KeepChanges();
+    return RegStatus::Ok;  // nothing to write
+  }
   std::optional<std::string> after = FormatRegFile(hive_, kMaxHiveFileBytes);
   if (!after) {
     hive_.UndoChanges();

@@ -44,9 +44,8 @@ class LibFactoryStub final : public Stub, public ::com::orvane::KIVALBUMCORELib:
     auto work = [call, target = target_] {
       call->hr = target->RegWriteToLocalMachine(call->key, call->name, call->value);
     };
-    if (!binding_.work().Submit(Caller(), call->bytes(), work, [call, reply] { reply->returnResults(Wire(call->hr)); })) {
-      reply->returnResults(Wire(com::S_FALSE));
-    }
+    auto complete = [call, reply] { reply->returnResults(Wire(call->hr)); };
+    if (!binding_.work().Submit(Caller(), call->bytes(), work, complete)) reply->returnResults(Wire(com::S_FALSE));
   }
 
   void RegReadFromLocalMachine(sdbus::Result<uint32_t, WireVariant>&& result, std::string bsKeyPath,
@@ -70,7 +69,9 @@ class LibFactoryStub final : public Stub, public ::com::orvane::KIVALBUMCORELib:
   // One registry call on its way through the worker.
   struct RegistryCall {
     RegistryCall(std::string k, std::string n) : key(std::move(k)), name(std::move(n)) {}
-    size_t bytes() const { return key.str().size() + name.str().size() + (value.vt() == com::VT_BSTR ? value.bstr().str().size() : 0); }
+    size_t bytes() const {
+      return key.str().size() + name.str().size() + (value.vt() == com::VT_BSTR ? value.bstr().str().size() : 0);
+    }
     com::Bstr key;
     com::Bstr name;
     com::Variant value;
