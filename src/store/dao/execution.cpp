@@ -6,6 +6,53 @@
 
 namespace albumcore::store::dao {
 
+namespace {
+
+// The statements of one translation run as a unit: a savepoint that a
+// failure rolls back, so a SELECT INTO that fails leaves no empty table and
+// an index whose guard cannot be made is not left without it.
+class StatementUnit {
+ public:
+  StatementUnit(Session& session, bool needed) : session_(session), db_(session.db()), needed_(needed) {
+    if (needed_) session_.Exec("SAVEPOINT jet_statement");
+  }
+  ~StatementUnit() {
+    if (needed_ && !done_) sqlite3_exec(db_, "ROLLBACK TO jet_statement; RELEASE jet_statement", nullptr, nullptr, nullptr);
+  }
+  StatementUnit(const StatementUnit&) = delete;
+  StatementUnit& operator=(const StatementUnit&) = delete;
+  void Done() {
+    if (needed_) session_.Exec("RELEASE jet_statement");
+    done_ = true;
+  }
+
+ private:
+  Session& session_;
+  sqlite3* db_;
+  bool needed_;
+  bool done_ = false;
+};
+
+void BindAll(sqlite3_stmt* s, const std::vector<com::Variant>& values) {
+  const int count = sqlite3_bind_parameter_count(s);
+  for (int i = 0; i < count && static_cast<size_t>(i) < values.size(); ++i)
+    BindVariant(s, i + 1, values[static_cast<size_t>(i)]);
+}
+
+// Steps one statement to its end; the rows it changed.
+int64_t Run(Session& session, std::string_view sql, const std::vector<com::Variant>& values, bool cached,
+            jetsql::FailingOperation op) {
+  Statement s = session.statements().Acquire(sql, cached);
+  BindAll(s.get(), values);
+  int rc;
+  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) ThrowEngineError(session.db(), rc, op);
+  return sqlite3_changes64(session.db());
+}
+
+}  // namespace
+
 void CheckParameterCount(const jetsql::Translation& t, size_t given) {
   if (given < t.parameters.size())
     ThrowJet(jeterr::kTooFewParameters, "Too few parameters. Expected " + std::to_string(t.parameters.size() - given) + ".");
@@ -18,23 +65,20 @@ int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vec
     ChangeColumn(session, *t.columnChange);
     return 0;
   }
-  if (t.sql.empty()) return 0;
+  if (t.sql.empty() && t.before.empty() && t.after.empty()) return 0;
   AttachedFiles attached(session, t.attachments);
-  Statement s = session.statements().Acquire(t.sql, attached.empty());
-  const int count = sqlite3_bind_parameter_count(s.get());
-  for (int i = 0; i < count && static_cast<size_t>(i) < values.size(); ++i)
-    BindVariant(s.get(), i + 1, values[static_cast<size_t>(i)]);
-  int rc;
-  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
-  }
-  if (rc != SQLITE_DONE)
-    ThrowEngineError(session.db(), rc,
-                     t.kind == jetsql::StatementKind::Delete ? jetsql::FailingOperation::Delete
-                                                             : jetsql::FailingOperation::Other);
-  const int64_t changed = t.changesSchema() ? 0 : sqlite3_changes64(session.db());
-  s.Release();  // before the files are detached
+  const auto op = t.kind == jetsql::StatementKind::Delete ? jetsql::FailingOperation::Delete
+                                                         : jetsql::FailingOperation::Other;
+  int64_t changed = 0;
+  {
+    StatementUnit unit(session, !t.before.empty() || !t.after.empty());
+    for (const auto& sql : t.before) Run(session, sql, {}, false, op);
+    if (!t.sql.empty()) changed = Run(session, t.sql, values, attached.empty(), op);
+    for (const auto& sql : t.after) Run(session, sql, {}, false, op);
+    unit.Done();
+  }  // statements are released before the files are detached
   if (t.changesSchema()) session.ForgetStatements();
-  return changed;
+  return t.countsRows() ? changed : 0;
 }
 
 com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const jetsql::Translation& t,
@@ -43,10 +87,37 @@ com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const j
   CheckParameterCount(t, values.size());
   RecordsetSource source;
   source.sql = t.sql;
+  std::string crosstab;
+  if (t.pivot) {
+    crosstab = ResolvePivot(*session, t, values);
+    source.sql = crosstab;
+  }
   source.parameters = std::move(values);
   source.attachments = t.attachments;
   source.jet = jet;
   return Recordset::Open(session, std::move(source), type);
+}
+
+std::string ResolvePivot(Session& session, const jetsql::Translation& t, std::vector<com::Variant>& values) {
+  std::vector<std::string> names;
+  std::vector<com::Variant> pivotValues;
+  {
+    AttachedFiles attached(session, t.attachments);
+    Statement s = session.statements().Acquire(t.pivot->valuesSql, attached.empty());
+    BindAll(s.get(), values);
+    int rc;
+    while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+      if (t.columns.size() + names.size() >= jetsql::kMaxQueryColumns)
+        ThrowJet(jeterr::kTooManyFields, "Too many fields defined.");
+      pivotValues.push_back(ReadColumn(s.get(), 0, jetsql::JetType::Unknown));
+      const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 1));
+      names.emplace_back(name != nullptr ? name : "");
+    }
+    if (rc != SQLITE_DONE) ThrowEngineError(session.db(), rc);
+  }
+  values.resize(t.parameters.size());
+  values.insert(values.end(), pivotValues.begin(), pivotValues.end());
+  return jetsql::PivotStatement(t, names);
 }
 
 }  // namespace albumcore::store::dao

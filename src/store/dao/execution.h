@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,11 +19,20 @@ namespace albumcore::store::dao {
 // statement's parameters are given.
 void CheckParameterCount(const jetsql::Translation& t, size_t given);
 
-// Runs an action statement; returns the number of rows it changed. An empty
-// translation (nothing to do) changes nothing. 3065 for a SELECT.
+// Runs an action statement, with the statements before and after it as one
+// unit that a failure rolls back; returns the number of rows it changed
+// (none for schema statements; SELECT INTO counts the rows of its new
+// table). An empty translation (nothing to do) changes nothing. 3065 for a
+// SELECT.
 int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values);
 
-// Opens a recordset on a row-returning statement; 3219 for an action statement.
+// A crosstab without IN (...): reads the pivot values (with `values` bound)
+// and returns the statement with one column per value; `values` then ends
+// with the pivot values the statement takes. 3190 for too many columns.
+std::string ResolvePivot(Session& session, const jetsql::Translation& t, std::vector<com::Variant>& values);
+
+// Opens a recordset on a row-returning statement (a crosstab's after its
+// columns are read); 3219 for an action statement.
 com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const jetsql::Translation& t,
                                 std::vector<com::Variant> values, int type, std::string_view jet);
 

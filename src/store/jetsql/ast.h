@@ -32,6 +32,8 @@ enum class ExprKind : uint8_t {
   Call,      // text: function name as written; args; star for Count(*)
   Exists,    // select
   Subquery,  // scalar (select)
+  Quantified,  // args: value; op; select; all (> ALL) or not (> ANY, > SOME)
+  Identity,  // @@IDENTITY
 };
 
 enum class Op : uint8_t {
@@ -45,6 +47,7 @@ struct Expr {
   Op op = Op::Eq;
   bool negated = false;
   bool star = false;
+  bool all = false;  // Quantified: ALL rather than ANY/SOME
   bool parenthesized = false;
   size_t pos = 0;
   int height = 1;
@@ -95,10 +98,26 @@ struct SelectCore {
   ExprPtr having;
 };
 
+// SELECT ... INTO table [IN "file"]: the statement makes a new table.
+struct IntoTarget {
+  std::string table;
+  std::optional<std::string> externalFile;
+  size_t pos = 0;
+};
+
 struct SelectStmt {
   std::vector<SelectCore> cores;  // joined by UNION
   std::vector<bool> unionAll;     // cores.size() - 1 entries
   std::vector<OrderItem> orderBy;
+  std::optional<IntoTarget> into;  // statement level only
+};
+
+// TRANSFORM value SELECT ... GROUP BY ... PIVOT pivot [IN (columns)].
+struct TransformStmt {
+  ExprPtr value;  // the aggregate each cell shows
+  SelectStmt select;
+  ExprPtr pivot;
+  std::vector<ExprPtr> columns;  // empty: one column per value the rows hold
 };
 
 struct InsertStmt {
@@ -127,21 +146,40 @@ struct DeleteStmt {
   ExprPtr where;
 };
 
+// A key over columns: PRIMARY KEY, UNIQUE, NOT NULL or FOREIGN KEY ...
+// REFERENCES, named by CONSTRAINT name or not. Written with a column, its
+// `columns` are empty: the column itself.
+struct Constraint {
+  enum class Kind : uint8_t { PrimaryKey, Unique, NotNull, ForeignKey } kind = Kind::PrimaryKey;
+  std::string name;  // empty: unnamed
+  std::vector<std::string> columns;
+  std::string referencedTable;               // ForeignKey
+  std::vector<std::string> referencedColumns;  // empty: the referenced table's primary key
+  std::string onDelete, onUpdate;            // "CASCADE", "SET NULL", "NO ACTION" or empty
+  size_t pos = 0;
+};
+
 struct ColumnDef {
   std::string name;
   std::string type;  // Jet type word as written, upper case
   std::optional<int64_t> size;
+  std::optional<int64_t> seed, step;  // COUNTER(seed, step)
   bool notNull = false;
-  bool primaryKey = false;
-  bool unique = false;
+  ExprPtr defaultValue;  // DEFAULT literal
+  std::vector<Constraint> constraints;
   size_t pos = 0;
+
+  bool Has(Constraint::Kind kind) const {
+    for (const auto& c : constraints)
+      if (c.kind == kind) return true;
+    return false;
+  }
 };
 
 struct CreateTableStmt {
   std::string table;
   std::vector<ColumnDef> columns;
-  std::vector<std::vector<std::string>> primaryKeys;  // table constraints
-  std::vector<std::vector<std::string>> uniques;
+  std::vector<Constraint> constraints;  // written after the columns
 };
 
 struct AlterTableStmt {
@@ -175,7 +213,7 @@ struct ParameterDecl {
 struct Statement {
   std::vector<ParameterDecl> parameters;
   std::variant<SelectStmt, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt, AlterTableStmt, DropStmt,
-               CreateIndexStmt>
+               CreateIndexStmt, TransformStmt>
       body;
 };
 

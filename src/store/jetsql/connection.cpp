@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "store/jetsql/identity.h"
 #include "store/jetsql/jet_error.h"
 #include "store/jetsql/sqlite_functions.h"
 
@@ -14,6 +15,7 @@ void ConfigureConnection(sqlite3* db) {
   if (rc == SQLITE_OK) rc = sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_FKEY, 1, nullptr);
   if (rc == SQLITE_OK) rc = RegisterJetFunctions(db);
+  if (rc == SQLITE_OK) rc = TrackIdentity(db);
   if (rc != SQLITE_OK) ThrowSqliteError(db, rc);
 }
 

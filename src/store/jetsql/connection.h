@@ -8,7 +8,8 @@ namespace albumcore::store::jetsql {
 // Switches SQLite's double-quoted-string fallback off (so "x" is always a
 // name and a mistyped column is an error, not a string), enables extended
 // result codes and foreign keys, and registers the JETNOCASE collation,
-// Jet's like() and the jet_ functions. Raises com::ComError on failure.
+// Jet's like() and the jet_ functions, and tracks @@IDENTITY (identity.h).
+// Raises com::ComError on failure.
 void ConfigureConnection(sqlite3* db);
 
 }  // namespace albumcore::store::jetsql

@@ -50,8 +50,6 @@ std::string FormatReal(double value) {
   return s;
 }
 
-// Rewrites ?N placeholders of emitted SQL (outside its quoted literals and
-// names) to ?renumber[N].
 std::string RenumberParameters(const std::string& sql, const std::vector<int>& renumber) {
   std::string out;
   out.reserve(sql.size());
@@ -102,8 +100,26 @@ Translation EmitStatement(const Statement& statement, SchemaCatalog& catalog) {
     identity = identity && out.parameters[i].number == static_cast<int>(i) + 1;
     out.parameters[i].number = static_cast<int>(i) + 1;
   }
-  if (!identity) out.sql = RenumberParameters(out.sql, renumber);
+  if (!identity) {
+    out.sql = RenumberParameters(out.sql, renumber);
+    if (out.pivot) {
+      for (std::string* piece : {&out.pivot->valuesSql, &out.pivot->head, &out.pivot->cell, &out.pivot->tail})
+        *piece = RenumberParameters(*piece, renumber);
+    }
+  }
   return out;
+}
+
+std::string PivotStatement(const Translation& t, const std::vector<std::string>& names) {
+  if (!t.pivot) throw com::ComError(com::E_UNEXPECTED, "not a crosstab");
+  if (names.size() + t.columns.size() > kMaxQueryColumns) ThrowJet(jeterr::kTooManyFields, "Too many fields defined.");
+  std::string sql = t.pivot->head;
+  std::vector<int> valueNumber{0};
+  for (size_t i = 0; i < names.size(); ++i) {
+    valueNumber[0] = static_cast<int>(t.parameters.size() + 1 + i);
+    sql += ", " + RenumberParameters(t.pivot->cell, valueNumber) + " AS " + QuoteIdentifier(names[i]);
+  }
+  return sql + t.pivot->tail;
 }
 
 }  // namespace albumcore::store::jetsql

@@ -14,4 +14,8 @@ Translation EmitStatement(const Statement& statement, SchemaCatalog& catalog);
 // Real numbers as the emitter writes them, exposed for tests.
 std::string FormatReal(double value);
 
+// Rewrites the ?N placeholders of emitted SQL (outside its quoted literals
+// and names) to ?renumber[N]; numbers beyond the table stay.
+std::string RenumberParameters(const std::string& sql, const std::vector<int>& renumber);
+
 }  // namespace albumcore::store::jetsql

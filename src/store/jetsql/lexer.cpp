@@ -49,6 +49,13 @@ std::vector<Token> Tokenize(std::string_view s) {
       t.kind = TokenKind::Identifier;
       t.text.assign(s.substr(i, j - i));
       i = j;
+    } else if (c == '@' && i + 2 < n && s[i + 1] == '@' && IsIdentStart(static_cast<unsigned char>(s[i + 2]))) {
+      // @@IDENTITY and its kind: a name the parser knows or refuses.
+      size_t j = i + 2;
+      while (j < n && IsIdentChar(static_cast<unsigned char>(s[j]))) ++j;
+      t.kind = TokenKind::Identifier;
+      t.text.assign(s.substr(i, j - i));
+      i = j;
     } else if (c == '[') {
       const size_t close = s.find(']', i + 1);
       if (close == std::string_view::npos) Fail("Unterminated bracketed name", i);

@@ -18,7 +18,7 @@ bool IsReserved(std::string_view w) {
       "INNER",  "LEFT",  "RIGHT",   "OUTER", "JOIN",   "AND",    "OR",     "NOT",      "XOR",   "EQV",
       "IMP",    "MOD",   "LIKE",    "BETWEEN", "IN",   "IS",     "NULL",   "ASC",      "DESC",  "INTO",
       "VALUES", "SET",   "TOP",     "DISTINCT", "DISTINCTROW", "EXISTS", "ALL", "WITH",  "PARAMETERS",
-      "INSERT", "UPDATE", "DELETE", "CREATE", "ALTER", "DROP",   "TABLE",  "INDEX"};
+      "INSERT", "UPDATE", "DELETE", "CREATE", "ALTER", "DROP",   "TABLE",  "INDEX", "TRANSFORM", "PIVOT"};
   return std::any_of(std::begin(kWords), std::end(kWords), [&](std::string_view k) { return IEquals(k, w); });
 }
 
@@ -30,7 +30,9 @@ class Parser {
     Statement st;
     if (IsKw("PARAMETERS")) ParseParameters(st);
     if (IsKw("SELECT") || IsSymbol("(")) {
-      st.body = ParseSelect(true);
+      st.body = ParseSelect(true, true);
+    } else if (IsKw("TRANSFORM")) {
+      st.body = ParseTransform();
     } else if (IsKw("INSERT")) {
       st.body = ParseInsert();
     } else if (IsKw("UPDATE")) {
@@ -85,7 +87,8 @@ class Parser {
   }
   [[noreturn]] void Fail(uint16_t number, std::string_view what) const {
     const Token& t = Peek();
-    std::string near = t.kind == TokenKind::End ? "end of statement" : "'" + std::string(text_.substr(t.pos, 40)) + "'";
+    std::string near =
+        t.kind == TokenKind::End ? "end of statement" : "'" + std::string(text_.substr(t.pos - offset_, 40)) + "'";
     ThrowJet(number, std::string(what) + " near " + near + " at position " + std::to_string(t.pos));
   }
   void ExpectKw(std::string_view kw, uint16_t number) {
@@ -186,7 +189,8 @@ class Parser {
         for (const auto& [text, op] : kOps) {
           if (t.text == text) {
             const size_t pos = Next().pos;
-            left = MakeBinary(op, std::move(left), ParseConcat(), pos);
+            left = IsQuantifier() ? ParseQuantified(op, std::move(left), pos)
+                                  : MakeBinary(op, std::move(left), ParseConcat(), pos);
             matched = true;
             break;
           }
@@ -236,6 +240,27 @@ class Parser {
       if (e->height > kMaxExpressionHeight) Fail(jeterr::kSyntax, "Expression too complex");
       left = std::move(e);
     }
+  }
+
+  // > ALL (SELECT ...), = ANY (SELECT ...), <> SOME (SELECT ...)
+  bool IsQuantifier() const {
+    return (IsKw("ALL") || IsKw("ANY") || IsKw("SOME")) && IsSymbol("(", 1) && IsKw("SELECT", 2);
+  }
+
+  ExprPtr ParseQuantified(Op op, ExprPtr value, size_t pos) {
+    auto e = std::make_unique<Expr>();
+    e->kind = ExprKind::Quantified;
+    e->op = op;
+    e->pos = pos;
+    e->all = IsKw("ALL");
+    Next();
+    Next();  // (
+    e->select = std::make_unique<SelectStmt>(ParseSelect(false));
+    ExpectSymbol(")", jeterr::kSyntax);
+    e->args.push_back(std::move(value));
+    e->height = Height(e->args);
+    if (e->height > kMaxExpressionHeight) Fail(jeterr::kSyntax, "Expression too complex");
+    return e;
   }
 
   ExprPtr ParseConcat() { return LeftAssoc(&Parser::ParseAdd, {{"&", Op::Concat}}, false); }
@@ -326,6 +351,12 @@ class Parser {
         }
         Fail(jeterr::kSyntax, "Syntax error (missing operand)");
       case TokenKind::Identifier: {
+        if (t.text.starts_with("@@")) {
+          if (!IEquals(t.text, "@@IDENTITY")) Fail(jeterr::kSyntax, "Syntax error in query expression");
+          Next();
+          e->kind = ExprKind::Identity;
+          return e;
+        }
         static constexpr std::pair<std::string_view, bool> kBools[] = {
             {"TRUE", true}, {"YES", true}, {"ON", true}, {"FALSE", false}, {"NO", false}, {"OFF", false}};
         if (IsSymbol("(", 1)) {
@@ -405,7 +436,8 @@ class Parser {
   }
 
   // ---- SELECT ----
-  SelectStmt ParseSelect(bool topLevel) {
+  // `statement`: the statement itself, where SELECT ... INTO may make a table.
+  SelectStmt ParseSelect(bool topLevel, bool statement = false) {
     DepthGuard guard(*this);
     SelectStmt s;
     while (true) {
@@ -416,7 +448,7 @@ class Parser {
         Next();
         parenthesized = true;
       }
-      s.cores.push_back(ParseCore());
+      s.cores.push_back(ParseCore(statement && s.cores.empty() ? &s.into : nullptr));
       if (parenthesized) ExpectSymbol(")", jeterr::kSyntaxSelect);
       if (!AcceptKw("UNION")) break;
       s.unionAll.push_back(AcceptKw("ALL"));
@@ -435,7 +467,7 @@ class Parser {
     return s;
   }
 
-  SelectCore ParseCore() {
+  SelectCore ParseCore(std::optional<IntoTarget>* into) {
     SelectCore c;
     c.pos = Peek().pos;
     ExpectKw("SELECT", jeterr::kSyntaxSelect);
@@ -468,6 +500,14 @@ class Parser {
       }
       c.items.push_back(std::move(item));
     } while (AcceptSymbol(","));
+    if (IsKw("INTO")) {
+      if (into == nullptr) Fail(jeterr::kSyntaxSelect, "SELECT INTO is valid only as a statement of its own");
+      IntoTarget target;
+      target.pos = Next().pos;
+      target.table = ParseName(jeterr::kSyntaxSelect);
+      target.externalFile = ParseExternalFile();
+      *into = std::move(target);
+    }
     if (AcceptKw("FROM")) c.from = ParseFromList();
     if (AcceptKw("WHERE")) c.where = ParseExpr();
     if (IsKw("GROUP")) {
@@ -523,16 +563,26 @@ class Parser {
     return left;
   }
 
+  // IN "file" after a table name.
+  std::optional<std::string> ParseExternalFile() {
+    if (!IsKw("IN") || Peek(1).kind != TokenKind::String) return std::nullopt;
+    Next();
+    return Next().text;
+  }
+
   void ParseExternal(TableSource& t) {
-    if (IsKw("IN") && Peek(1).kind == TokenKind::String) {
-      Next();
-      t.externalFile = Next().text;
-    }
+    if (auto file = ParseExternalFile()) t.externalFile = std::move(file);
   }
 
   void ParseAlias(TableSource& t) {
     if (AcceptKw("AS")) t.alias = ParseName(jeterr::kSyntaxFrom);
     else if (IsName()) t.alias = Next().text;
+  }
+
+  static bool IsSavedSelect(std::string_view text) {
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && text.size() - start > 6 && IEquals(text.substr(start, 6), "SELECT") &&
+           std::isspace(static_cast<unsigned char>(text[start + 6]));
   }
 
   SourcePtr ParseSourcePrimary() {
@@ -552,6 +602,17 @@ class Parser {
       ExpectSymbol(")", jeterr::kSyntaxFrom);
       return inner;
     }
+    if (Peek().kind == TokenKind::BracketName && IsSavedSelect(Peek().text)) {
+      // [SELECT ...]. AS q: how Jet saves a derived table.
+      const Token& saved = Next();
+      t->kind = TableSource::Kind::Derived;
+      Parser inner(saved.text, saved.pos + 1, depth_);
+      t->derived = std::make_unique<SelectStmt>(inner.ParseSelect(false));
+      if (inner.Peek().kind != TokenKind::End) inner.Fail(jeterr::kSyntaxFrom, "Syntax error in FROM clause");
+      AcceptSymbol(".");
+      ParseAlias(*t);
+      return t;
+    }
     if (!IsName()) Fail(jeterr::kSyntaxFrom, "Syntax error in FROM clause");
     t->kind = TableSource::Kind::Table;
     t->name = Next().text;
@@ -570,10 +631,7 @@ class Parser {
     ExpectKw("INTO", jeterr::kSyntaxInsert);
     InsertStmt ins;
     ins.table = ParseName(jeterr::kSyntaxInsert);
-    if (IsKw("IN") && Peek(1).kind == TokenKind::String) {
-      Next();
-      ins.externalFile = Next().text;
-    }
+    ins.externalFile = ParseExternalFile();
     if (AcceptSymbol("(")) {
       do {
         std::string name = ParseName(jeterr::kSyntaxInsert);
@@ -618,6 +676,7 @@ class Parser {
   DeleteStmt ParseDelete() {
     Next();
     DeleteStmt del;
+    AcceptKw("DISTINCTROW");
     if (AcceptSymbol("*")) {
     } else if (IsName() && IsSymbol(".", 1) && IsSymbol("*", 2)) {
       del.targetQualifier = Next().text;
@@ -631,6 +690,17 @@ class Parser {
   }
 
   // ---- DDL ----
+  bool IsCounterType(std::string_view type) const {
+    return type == "COUNTER" || type == "AUTOINCREMENT" || type == "IDENTITY";
+  }
+
+  int64_t ParseSignedInteger(uint16_t number) {
+    const bool negative = AcceptSymbol("-");
+    if (Peek().kind != TokenKind::Integer) Fail(number, "Expected a whole number");
+    const int64_t v = Next().integer;
+    return negative ? -v : v;
+  }
+
   ColumnDef ParseColumnDef(bool requireType) {
     ColumnDef c;
     c.pos = Peek().pos;
@@ -641,8 +711,14 @@ class Parser {
       if (Peek().kind == TokenKind::Identifier && (IsKw("BINARY") || IsKw("TEXT") || IsKw("PRECISION") || IsKw("VARYING")))
         c.type += " " + Upper(Next().text);
       if (AcceptSymbol("(")) {
-        if (Peek().kind != TokenKind::Integer || Peek().integer < 0) Fail(jeterr::kSyntaxDdl, "Bad field size");
-        c.size = Next().integer;
+        if (IsCounterType(c.type)) {
+          // COUNTER(seed, step)
+          c.seed = ParseSignedInteger(jeterr::kSyntaxDdl);
+          if (AcceptSymbol(",")) c.step = ParseSignedInteger(jeterr::kSyntaxDdl);
+        } else {
+          if (Peek().kind != TokenKind::Integer || Peek().integer < 0) Fail(jeterr::kSyntaxDdl, "Bad field size");
+          c.size = Next().integer;
+        }
         ExpectSymbol(")", jeterr::kSyntaxDdl);
       }
     } else if (requireType) {
@@ -654,15 +730,16 @@ class Parser {
         Next();
         c.notNull = true;
       } else if (AcceptKw("NULL")) {
-      } else if (IsKw("CONSTRAINT")) {
+      } else if (IsKw("WITH") && (IsKw("COMPRESSION", 1) || IsKw("COMP", 1))) {
+        Next();  // text compression changes nothing here
         Next();
-        ParseName(jeterr::kSyntaxDdl);
-      } else if (IsKw("PRIMARY") && IsKw("KEY", 1)) {
-        Next();
-        Next();
-        c.primaryKey = true;
-      } else if (AcceptKw("UNIQUE")) {
-        c.unique = true;
+      } else if (AcceptKw("DEFAULT")) {
+        if (c.defaultValue) Fail(jeterr::kSyntaxDdl, "DEFAULT given twice");
+        c.defaultValue = ParseUnary();
+      } else if (IsKw("CONSTRAINT") || IsKw("PRIMARY") || IsKw("UNIQUE") || IsKw("REFERENCES")) {
+        Constraint k = ParseConstraint(true);
+        if (k.kind == Constraint::Kind::NotNull) c.notNull = true;
+        else c.constraints.push_back(std::move(k));
       } else {
         break;
       }
@@ -670,13 +747,62 @@ class Parser {
     return c;
   }
 
-  std::vector<std::string> ParseNameList() {
+  // [CONSTRAINT name] PRIMARY KEY | UNIQUE | NOT NULL | REFERENCES t [(cols)]
+  // after a column; with (columns) and FOREIGN KEY (cols) REFERENCES ... at
+  // table level.
+  Constraint ParseConstraint(bool columnLevel) {
+    Constraint k;
+    k.pos = Peek().pos;
+    if (AcceptKw("CONSTRAINT")) k.name = ParseName(jeterr::kSyntaxConstraint);
+    if (IsKw("PRIMARY") && IsKw("KEY", 1)) {
+      Next();
+      Next();
+      k.kind = Constraint::Kind::PrimaryKey;
+    } else if (AcceptKw("UNIQUE")) {
+      k.kind = Constraint::Kind::Unique;
+    } else if (IsKw("NOT") && IsKw("NULL", 1)) {
+      Next();
+      Next();
+      k.kind = Constraint::Kind::NotNull;
+    } else if (!columnLevel && IsKw("FOREIGN") && IsKw("KEY", 1)) {
+      Next();
+      Next();
+      k.kind = Constraint::Kind::ForeignKey;
+      if (IsKw("NO") && IsKw("INDEX", 1)) Next(), Next();
+      k.columns = ParseNameList(jeterr::kSyntaxConstraint);
+      if (!IsKw("REFERENCES")) Fail(jeterr::kSyntaxConstraint, "Expected REFERENCES");
+    } else if (columnLevel && IsKw("REFERENCES")) {
+      k.kind = Constraint::Kind::ForeignKey;
+    } else {
+      Fail(jeterr::kSyntaxConstraint, "Syntax error in CONSTRAINT clause");
+    }
+    if (k.kind == Constraint::Kind::ForeignKey) {
+      ExpectKw("REFERENCES", jeterr::kSyntaxConstraint);
+      k.referencedTable = ParseName(jeterr::kSyntaxConstraint);
+      if (IsSymbol("(")) k.referencedColumns = ParseNameList(jeterr::kSyntaxConstraint);
+      while (IsKw("ON") && (IsKw("DELETE", 1) || IsKw("UPDATE", 1))) {
+        Next();  // ON
+        const bool onDelete = IsKw("DELETE");
+        Next();
+        std::string& action = onDelete ? k.onDelete : k.onUpdate;
+        if (AcceptKw("CASCADE")) action = "CASCADE";
+        else if (IsKw("SET") && IsKw("NULL", 1)) Next(), Next(), action = "SET NULL";
+        else if (IsKw("NO") && IsKw("ACTION", 1)) Next(), Next(), action = "NO ACTION";
+        else Fail(jeterr::kSyntaxConstraint, "Expected CASCADE or SET NULL");
+      }
+    } else if (!columnLevel) {
+      k.columns = ParseNameList(jeterr::kSyntaxConstraint);
+    }
+    return k;
+  }
+
+  std::vector<std::string> ParseNameList(uint16_t number = jeterr::kSyntaxDdl) {
     std::vector<std::string> names;
-    ExpectSymbol("(", jeterr::kSyntaxDdl);
+    ExpectSymbol("(", number);
     do {
-      names.push_back(ParseName(jeterr::kSyntaxDdl));
+      names.push_back(ParseName(number));
     } while (AcceptSymbol(","));
-    ExpectSymbol(")", jeterr::kSyntaxDdl);
+    ExpectSymbol(")", number);
     return names;
   }
 
@@ -686,15 +812,8 @@ class Parser {
     ct.table = ParseName(jeterr::kSyntaxDdl);
     ExpectSymbol("(", jeterr::kSyntaxDdl);
     do {
-      if (IsKw("CONSTRAINT") || IsKw("PRIMARY") || IsKw("UNIQUE")) {
-        if (AcceptKw("CONSTRAINT")) ParseName(jeterr::kSyntaxDdl);
-        if (AcceptKw("PRIMARY")) {
-          ExpectKw("KEY", jeterr::kSyntaxDdl);
-          ct.primaryKeys.push_back(ParseNameList());
-        } else {
-          ExpectKw("UNIQUE", jeterr::kSyntaxDdl);
-          ct.uniques.push_back(ParseNameList());
-        }
+      if (IsKw("CONSTRAINT") || IsKw("PRIMARY") || IsKw("UNIQUE") || IsKw("FOREIGN") || IsKw("NOT")) {
+        ct.constraints.push_back(ParseConstraint(false));
       } else {
         ct.columns.push_back(ParseColumnDef(true));
       }
@@ -703,6 +822,31 @@ class Parser {
     return ct;
   }
 
+  // ---- TRANSFORM ----
+  TransformStmt ParseTransform() {
+    Next();
+    TransformStmt t;
+    t.value = ParseExpr();
+    if (AcceptKw("AS")) ParseName(jeterr::kSyntaxTransform);  // names the value; no column shows it
+    if (!IsKw("SELECT")) Fail(jeterr::kSyntaxTransform, "Syntax error in TRANSFORM statement");
+    t.select = ParseSelect(true);
+    if (t.select.cores.size() != 1 || t.select.cores[0].groupBy.empty())
+      Fail(jeterr::kSyntaxTransform, "TRANSFORM needs one SELECT with GROUP BY");
+    ExpectKw("PIVOT", jeterr::kSyntaxTransform);
+    // Above comparisons, so that IN starts the list of columns.
+    {
+      DepthGuard guard(*this);
+      t.pivot = ParseConcat();
+    }
+    if (AcceptKw("IN")) {
+      ExpectSymbol("(", jeterr::kSyntaxTransform);
+      do {
+        t.columns.push_back(ParseExpr());
+      } while (AcceptSymbol(","));
+      ExpectSymbol(")", jeterr::kSyntaxTransform);
+    }
+    return t;
+  }
   AlterTableStmt ParseAlter() {
     Next();
     ExpectKw("TABLE", jeterr::kSyntaxDdl);
@@ -786,9 +930,17 @@ class Parser {
     ExpectSymbol(";", jeterr::kSyntax);
   }
 
+  // A statement inside another's text: [SELECT ...]. AS q. Its positions
+  // count from `offset` in the outer text and its nesting adds to `depth`.
+  Parser(std::string_view text, size_t offset, int depth)
+      : text_(text), tokens_(Tokenize(text)), offset_(offset), depth_(depth) {
+    for (auto& t : tokens_) t.pos += offset;
+  }
+
   std::string_view text_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
+  size_t offset_ = 0;  // of text_ in the statement
   int depth_ = 0;
 };
 

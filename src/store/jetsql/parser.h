@@ -5,8 +5,10 @@
 //
 // Failures raise JetError(3075) for expressions (and nesting deeper than
 // kMaxNesting), 3131 in FROM, 3134 in INSERT, 3144 in UPDATE, 3290 in DDL,
-// 3129 for an unknown statement and 3142 for text after its end; the detail
-// names the position.
+// 3289 in a CONSTRAINT clause, 3143 in TRANSFORM, 3129 for an unknown
+// statement and 3142 for text after its end; the detail names the position.
+// A derived table saved as [SELECT ...]. AS q is parsed as part of the
+// statement, within the same nesting bound.
 #pragma once
 
 #include <string_view>

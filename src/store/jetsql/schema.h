@@ -42,12 +42,21 @@ struct ColumnInfo {
   std::string collation;     // "BINARY", "JETNOCASE", "NOCASE", ...
   bool textAffinity = false; // SQLite stores text values of this column as text
   bool notNull = false;
-  bool primaryKey = false;
+  bool primaryKey = false;  // of the primary key (declared, or an index made WITH PRIMARY)
 };
+
+// An index made WITH PRIMARY or WITH DISALLOW NULL refuses Nulls through two
+// triggers named prefix + index name + "_ins" / "_upd"; the prefix tells
+// which, and so marks the primary index of a table that SQLite knows only as
+// a unique one.
+inline constexpr std::string_view kPrimaryIndexGuardPrefix = "jet_primary_";
+inline constexpr std::string_view kRequiredIndexGuardPrefix = "jet_notnull_";
 
 struct TableInfo {
   std::string name;  // as declared
   std::vector<ColumnInfo> columns;
+  // Field sets that identify a row: the primary key and each unique index.
+  std::vector<std::vector<std::string>> uniqueKeys;
   // Case-insensitive lookup, as Jet names are.
   const ColumnInfo* FindColumn(std::string_view column) const;
 };

@@ -88,7 +88,54 @@ std::shared_ptr<const TableInfo> SqliteSchemaCatalog::ReadTable(sqlite3* db, con
     c.textAffinity = HasTextAffinity(c.declaredType);
     table->columns.push_back(std::move(c));
   }
+  ReadKeys(db, schema, *table);
   return table;
+}
+
+void SqliteSchemaCatalog::ReadKeys(sqlite3* db, const char* schema, TableInfo& table) {
+  std::vector<std::string> declared;
+  for (const auto& c : table.columns)
+    if (c.primaryKey) declared.push_back(c.name);
+  if (!declared.empty()) table.uniqueKeys.push_back(std::move(declared));
+  // The guard of an index made WITH PRIMARY names it.
+  std::string primaryIndex;
+  {
+    const std::string sql =
+        std::string("SELECT name FROM \"") + schema + "\".sqlite_schema WHERE type = 'trigger' AND tbl_name = ?1";
+    Statement triggers(db, sql.c_str());
+    sqlite3_bind_text(triggers.get(), 1, table.name.c_str(), -1, SQLITE_TRANSIENT);
+    constexpr std::string_view kSuffix = "_ins";
+    while (sqlite3_step(triggers.get()) == SQLITE_ROW) {
+      const std::string name = ColumnText(triggers.get(), 0);
+      if (name.size() > kPrimaryIndexGuardPrefix.size() + kSuffix.size() && name.starts_with(kPrimaryIndexGuardPrefix) &&
+          name.ends_with(kSuffix))
+        primaryIndex = name.substr(kPrimaryIndexGuardPrefix.size(),
+                                   name.size() - kPrimaryIndexGuardPrefix.size() - kSuffix.size());
+    }
+  }
+  const bool hasPrimaryKey = !table.uniqueKeys.empty();
+  Statement indexes(db, "SELECT name FROM pragma_index_list(?1, ?2) WHERE \"unique\"");
+  sqlite3_bind_text(indexes.get(), 1, table.name.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(indexes.get(), 2, schema, -1, SQLITE_TRANSIENT);
+  while (sqlite3_step(indexes.get()) == SQLITE_ROW) {
+    const std::string index = ColumnText(indexes.get(), 0);
+    Statement info(db, "SELECT name FROM pragma_index_info(?1, ?2) ORDER BY seqno");
+    sqlite3_bind_text(info.get(), 1, index.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(info.get(), 2, schema, -1, SQLITE_TRANSIENT);
+    std::vector<std::string> key;
+    bool expression = false;
+    while (sqlite3_step(info.get()) == SQLITE_ROW) {
+      expression = expression || sqlite3_column_type(info.get(), 0) == SQLITE_NULL;
+      key.push_back(ColumnText(info.get(), 0));
+    }
+    if (expression || key.empty()) continue;
+    if (!hasPrimaryKey && index == primaryIndex) {
+      for (auto& c : table.columns)
+        for (const auto& k : key)
+          if (c.name == k) c.primaryKey = true;
+    }
+    table.uniqueKeys.push_back(std::move(key));
+  }
 }
 
 int64_t SqliteSchemaCatalog::SchemaVersion() {

@@ -1,8 +1,9 @@
 // SchemaCatalog over a live SQLite connection.
 //
-// Table descriptions are read with pragma_table_info and
+// Table descriptions are read with pragma_table_info,
 // sqlite3_table_column_metadata (for collations and auto-increment) and
-// cached until PRAGMA schema_version changes. External database files are
+// pragma_index_list (unique keys), and cached until PRAGMA schema_version
+// changes. External database files are
 // read through a short-lived read-only connection and not cached.
 #pragma once
 
@@ -30,6 +31,9 @@ class SqliteSchemaCatalog : public SchemaCatalog {
   static std::shared_ptr<const TableInfo> ReadTable(sqlite3* db, const char* schema, std::string_view name);
 
  private:
+  // The table's keys (uniqueKeys), and its primary key when an index made
+  // WITH PRIMARY stands for one.
+  static void ReadKeys(sqlite3* db, const char* schema, TableInfo& table);
   void Revalidate();
 
   sqlite3* db_;

@@ -165,6 +165,16 @@ JET_FN(CStr) {
   Guarded(ctx, [&] { ResultText(ctx, TextOf(argv[0])); });
 }
 
+// jet_fail(number, message) raises Jet error `number`: checks the
+// translator writes as statements (rows that a new index would refuse).
+// Not deterministic, so SQLite never evaluates it ahead of the rows.
+JET_FN(FailWith) {
+  UNUSED_ARGS;
+  const int64_t n = sqlite3_value_int64(argv[0]);
+  const std::string message(Text(argv[1]));
+  Fail(ctx, n > 0 && n <= 65535 ? static_cast<uint16_t>(n) : jeterr::kInvalidProcedureCall, message.c_str());
+}
+
 JET_FN(DateStr) {
   UNUSED_ARGS;
   if (IsNull(argv[0])) return;
@@ -698,6 +708,7 @@ const Scalar kScalars[] = {
     {"jet_concat", 2, Concat, true},
     {"jet_cstr", 1, CStr, true},
     {"jet_datestr", 1, DateStr, true},
+    {"jet_fail", 2, FailWith, false},
     {"jet_add", 2, Add, true},
     {"jet_and", 2, And, true},
     {"jet_or", 2, Or, true},

@@ -7,7 +7,11 @@
 //
 //   - sql: SQLite text; parameters[i] appears as ?(i + 1) (its `number`).
 //     Empty for ALTER COLUMN, which SQLite cannot do in place: `columnChange`
-//     then says what the adapter is to change by rebuilding the table.
+//     then says what the adapter is to change by rebuilding the table. Empty
+//     too for a crosstab whose columns are still to be read (`pivot`).
+//   - before, after: statements that run around `sql` as one unit (a
+//     savepoint), without parameters: the new table of SELECT INTO, the seed
+//     of a counter, the checks and triggers that keep Nulls out of an index.
 //   - parameters: Jet parameter names in order of first appearance (names
 //     compare ignoring case), with the type a PARAMETERS clause declared.
 //     Binding fewer than all of them is the caller's JetError(3061).
@@ -16,6 +20,8 @@
 //   - kind: what the statement does; returnsRows() for SELECT.
 //   - columns: for SELECT, the result columns with their Jet types, so
 //     computed dates and yes/no values can be typed as the schema types them.
+//   - pivot: for TRANSFORM without IN (...), how to read the pivot values and
+//     build the statement that has one column per value (PivotStatement).
 //
 // Translations are cached by statement text per schema version; statements
 // naming external files and schema statements are translated anew each time.
@@ -45,6 +51,7 @@ enum class StatementKind : uint8_t {
   DropTable,
   CreateIndex,
   DropIndex,
+  SelectInto,  // makes a table and fills it
 };
 
 struct QueryParameter {
@@ -78,6 +85,22 @@ struct ColumnChange {
   int64_t size = 0;      // Text(n): n
 };
 
+// A crosstab's columns are the distinct values of its pivot expression, so
+// its statement is built once they are read: run `valuesSql` (with the
+// statement's parameters); each row holds a value (column 0) and the name
+// of its column (column 1), in column order. Then PivotStatement() gives the
+// statement, which takes the values as parameters after the statement's own.
+struct PivotPlan {
+  std::string valuesSql;
+  std::string head;  // SELECT and the row headings
+  std::string cell;  // one value column, ?0 standing for its value
+  std::string tail;  // FROM ... ORDER BY
+  JetType cellType = JetType::Unknown;
+};
+
+// Jet's limit on the columns of a query (3190 beyond it).
+inline constexpr size_t kMaxQueryColumns = 255;
+
 struct Translation {
   StatementKind kind = StatementKind::Select;
   std::string sql;
@@ -85,11 +108,18 @@ struct Translation {
   std::vector<Attachment> attachments;
   std::vector<ResultColumn> columns;  // SELECT only
   std::optional<ColumnChange> columnChange;  // ALTER COLUMN only
+  std::vector<std::string> before, after;
+  std::optional<PivotPlan> pivot;
 
   bool returnsRows() const { return kind == StatementKind::Select; }
   bool changesSchema() const {
     return kind != StatementKind::Select && kind != StatementKind::Insert && kind != StatementKind::Update &&
            kind != StatementKind::Delete;
+  }
+  // Whether the rows `sql` changes are the statement's RecordsAffected.
+  bool countsRows() const {
+    return kind == StatementKind::Insert || kind == StatementKind::Update || kind == StatementKind::Delete ||
+           kind == StatementKind::SelectInto;
   }
   // The ?N number of a Jet parameter name, if the statement has it.
   std::optional<int> ParameterNumber(std::string_view name) const;
@@ -97,6 +127,11 @@ struct Translation {
 
 // One statement, no cache. Raises com::ComError with a Jet status.
 Translation TranslateStatement(std::string_view jet, SchemaCatalog& catalog);
+
+// The crosstab statement of `t.pivot` with one column per name, in order;
+// the value of column i binds at parameter t.parameters.size() + 1 + i.
+// 3190 when the columns would be more than kMaxQueryColumns.
+std::string PivotStatement(const Translation& t, const std::vector<std::string>& names);
 
 class Translator {
  public:

@@ -98,6 +98,12 @@ CatalogueDb::~CatalogueDb() {
 
 void CatalogueDb::Raw(const std::string& sql) { Must(db_, sql); }
 
+Rows CatalogueDb::RawQuery(const std::string& sql) {
+  Translation t;
+  t.sql = sql;
+  return RunMain(t, {}, nullptr);
+}
+
 Rows CatalogueDb::Run(const Translation& t, const Params& params, int* changes) {
   for (const auto& a : t.attachments) {
     sqlite3_stmt* s = nullptr;
@@ -114,6 +120,17 @@ Rows CatalogueDb::Run(const Translation& t, const Params& params, int* changes) 
       for (const auto& a : t.attachments) sqlite3_exec(db, ("DETACH DATABASE " + a.schema).c_str(), nullptr, nullptr, nullptr);
     }
   } detach{db_, t};
+  auto step = [&](const std::string& sql) {
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowSqliteError(db_, rc);
+  };
+  for (const auto& sql : t.before) step(sql);
+  Rows rows = RunMain(t, params, changes);
+  for (const auto& sql : t.after) step(sql);
+  return rows;
+}
+
+Rows CatalogueDb::RunMain(const Translation& t, const Params& params, int* changes) {
   Rows rows;
   if (t.sql.empty()) return rows;
   sqlite3_stmt* s = nullptr;

@@ -43,13 +43,16 @@ class CatalogueDb {
   std::string Scalar(std::string_view jet, const Params& params = {});
   // Runs SQLite SQL directly (setup, checks).
   void Raw(const std::string& sql);
+  Rows RawQuery(const std::string& sql);
   std::string Plan(std::string_view jet);
 
   std::shared_ptr<const Translation> Translate(std::string_view jet) { return translator_->Translate(jet); }
   sqlite3* db() const { return db_; }
 
  private:
+  // Runs the statements before and after the main one too, as the adapter does.
   Rows Run(const Translation& t, const Params& params, int* changes);
+  Rows RunMain(const Translation& t, const Params& params, int* changes);
 
   sqlite3* db_ = nullptr;
   std::unique_ptr<SqliteSchemaCatalog> catalog_;

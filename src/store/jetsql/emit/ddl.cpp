@@ -32,36 +32,115 @@ std::string Emitter::SqliteType(const ColumnDef& c, bool& counter) {
   ThrowJet(jeterr::kSyntaxDdl, "Syntax error in field definition: unknown type '" + t + "'");
 }
 
-std::string Emitter::ColumnSql(const ColumnDef& c) {
+std::string Emitter::ColumnSql(const ColumnDef& c, bool adding, const CreateTableStmt* creating) {
   bool counter = false;
-  std::string sql = QuoteIdentifier(c.name) + " " + SqliteType(c, counter);
-  if (!counter) {
-    if (c.notNull && sql.find("NOT NULL") == std::string::npos) sql += " NOT NULL";
-    if (c.primaryKey) sql += " PRIMARY KEY";
+  std::string type = SqliteType(c, counter);
+  // A field declared exactly INTEGER that is the whole primary key is
+  // SQLite's rowid, which numbers rows inserted without it; Jet's key
+  // refuses them instead.
+  bool wholeKey = c.Has(Constraint::Kind::PrimaryKey);
+  if (creating != nullptr) {
+    for (const auto& k : creating->constraints)
+      wholeKey = wholeKey || (k.kind == Constraint::Kind::PrimaryKey && k.columns.size() == 1 && SameName(k.columns[0], c.name));
   }
-  if (c.unique) sql += " UNIQUE";
+  if (!counter && wholeKey && type == "INTEGER") type = "LONG INTEGER";
+  std::string sql = QuoteIdentifier(c.name) + " " + type;
+  if (c.defaultValue) {
+    // A yes/no column's own default gives way to the one written.
+    if (const size_t own = sql.find(" DEFAULT "); own != std::string::npos) sql.erase(own);
+  }
+  if (!counter && c.notNull && sql.find("NOT NULL") == std::string::npos) sql += " NOT NULL";
+  if (c.defaultValue) sql += " DEFAULT " + DefaultSql(*c.defaultValue);
+  // SQLite's counter is its table's primary key; a key on another field
+  // keeps its meaning as a unique key that refuses Null.
+  bool otherCounter = false;
+  if (creating != nullptr) {
+    for (const auto& other : creating->columns) {
+      bool isCounter = false;
+      SqliteType(other, isCounter);
+      otherCounter = otherCounter || (isCounter && &other != &c);
+    }
+  }
+  for (const auto& k : c.constraints) {
+    if (counter && k.kind == Constraint::Kind::PrimaryKey) continue;  // the counter is the key already
+    if (adding && k.kind == Constraint::Kind::Unique) continue;
+    Constraint key = k;
+    if (k.kind == Constraint::Kind::PrimaryKey) {
+      // SQLite lets a primary key column hold Null; Jet's never does.
+      if (sql.find("NOT NULL") == std::string::npos) sql += " NOT NULL";
+      if (otherCounter) key.kind = Constraint::Kind::Unique;
+    }
+    sql += " " + KeySql(key, {}, creating != nullptr ? creating->table : std::string(), creating);
+  }
   return sql;
 }
 
 void Emitter::Emit(const CreateTableStmt& ct) {
+  using Kind = Constraint::Kind;
   out_.kind = StatementKind::CreateTable;
-  std::string sql = "CREATE TABLE " + QuoteIdentifier(ct.table) + " (";
-  bool hasCounter = false;
+  if (catalog_.FindTable(ct.table)) ThrowJet(jeterr::kTableExists, "Table '" + ct.table + "' already exists.");
+  const ColumnDef* counter = nullptr;
+  int primaryKeys = 0;
   for (size_t i = 0; i < ct.columns.size(); ++i) {
-    bool counter = false;
-    SqliteType(ct.columns[i], counter);
-    hasCounter = hasCounter || counter;
-    sql += (i ? ", " : "") + ColumnSql(ct.columns[i]);
+    const ColumnDef& c = ct.columns[i];
+    for (size_t j = 0; j < i; ++j)
+      if (SameName(ct.columns[j].name, c.name))
+        ThrowJet(jeterr::kFieldExists, "Field '" + c.name + "' already exists in table '" + ct.table + "'.");
+    bool isCounter = false;
+    SqliteType(c, isCounter);
+    if (isCounter && counter != nullptr) ThrowJet(jeterr::kNotSupported, "A table can have one counter field only");
+    if (isCounter) counter = &c;
+    if (c.Has(Kind::PrimaryKey)) ++primaryKeys;
   }
-  auto list = [](const std::vector<std::string>& names) {
-    std::string s;
-    for (const auto& n : names) s += (s.empty() ? "" : ", ") + QuoteIdentifier(n);
-    return s;
+  for (const auto& k : ct.constraints) {
+    if (k.kind == Kind::PrimaryKey) ++primaryKeys;
+    for (const auto& name : k.columns) {
+      bool known = false;
+      for (const auto& c : ct.columns) known = known || SameName(c.name, name);
+      if (!known) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + name + "'");
+    }
+  }
+  if (primaryKeys > 1) ThrowJet(jeterr::kPrimaryKeyExists, "Primary key already exists.");
+
+  // Fields of a table-level NOT NULL or PRIMARY KEY refuse Null on the column.
+  auto requiredByTable = [&](const std::string& column) {
+    for (const auto& k : ct.constraints)
+      if (k.kind == Kind::NotNull || k.kind == Kind::PrimaryKey)
+        for (const auto& name : k.columns)
+          if (SameName(name, column)) return true;
+    return false;
   };
-  for (const auto& pk : ct.primaryKeys)
-    if (!hasCounter) sql += ", PRIMARY KEY (" + list(pk) + ")";
-  for (const auto& u : ct.uniques) sql += ", UNIQUE (" + list(u) + ")";
+  std::string sql = "CREATE TABLE " + QuoteIdentifier(ct.table) + " (";
+  for (size_t i = 0; i < ct.columns.size(); ++i) {
+    std::string column = ColumnSql(ct.columns[i], false, &ct);
+    if (requiredByTable(ct.columns[i].name) && column.find("NOT NULL") == std::string::npos &&
+        &ct.columns[i] != counter)
+      column += " NOT NULL";
+    sql += (i ? ", " : "") + column;
+  }
+  for (const auto& k : ct.constraints) {
+    if (k.kind == Kind::NotNull) continue;
+    if (k.kind == Kind::PrimaryKey && counter != nullptr) {
+      // SQLite's counter is its table's primary key; a key over other fields
+      // keeps its meaning as a unique key of fields that refuse Null.
+      if (k.columns.size() == 1 && SameName(k.columns[0], counter->name)) continue;
+      Constraint unique = k;
+      unique.kind = Kind::Unique;
+      sql += ", " + KeySql(unique, unique.columns, ct.table, &ct);
+      continue;
+    }
+    sql += ", " + KeySql(k, k.columns, ct.table, &ct);
+  }
   out_.sql = sql + ")";
+  if (counter != nullptr && (counter->seed || counter->step)) {
+    if (counter->step.value_or(1) != 1)
+      ThrowJet(jeterr::kNotSupported, "A counter can only count in steps of 1");
+    if (counter->seed.value_or(1) < 1) ThrowJet(jeterr::kNotSupported, "A counter can only start at 1 or above");
+    // The counter goes on from the highest value sqlite_sequence holds.
+    if (*counter->seed > 1)
+      out_.after.push_back("INSERT INTO sqlite_sequence (name, seq) VALUES (" + QuoteString(ct.table) + ", " +
+                           std::to_string(*counter->seed - 1) + ")");
+  }
 }
 
 void Emitter::Emit(const AlterTableStmt& at) {
@@ -78,7 +157,7 @@ void Emitter::Emit(const AlterTableStmt& at) {
       ColumnChange change;
       change.type = SqliteType(at.column, counter);
       // A key cannot be given to a table that has rows.
-      if (counter || at.column.primaryKey || at.column.unique)
+      if (counter || at.column.Has(Constraint::Kind::PrimaryKey) || at.column.Has(Constraint::Kind::Unique))
         ThrowJet(jeterr::kNotSupported, "ALTER COLUMN cannot make '" + at.column.name + "' a key");
       change.table = table->name;
       change.column = existing->name;
@@ -91,8 +170,16 @@ void Emitter::Emit(const AlterTableStmt& at) {
       if (existing != nullptr) ThrowJet(jeterr::kFieldExists, "Cannot define field more than once: '" + at.column.name + "'");
       bool counter = false;
       SqliteType(at.column, counter);
-      if (counter || at.column.primaryKey) ThrowJet(jeterr::kNotSupported, "Cannot add a key column to an existing table");
-      out_.sql = "ALTER TABLE " + tableSql + " ADD COLUMN " + ColumnSql(at.column);
+      if (counter || at.column.Has(Constraint::Kind::PrimaryKey))
+        ThrowJet(jeterr::kNotSupported, "Cannot add a key column to an existing table");
+      out_.sql = "ALTER TABLE " + tableSql + " ADD COLUMN " + ColumnSql(at.column, true);
+      // SQLite adds no UNIQUE column; an index does the same.
+      for (const auto& k : at.column.constraints) {
+        if (k.kind != Constraint::Kind::Unique) continue;
+        const std::string index = k.name.empty() ? table->name + "_" + at.column.name : k.name;
+        out_.after.push_back("CREATE UNIQUE INDEX " + QuoteIdentifier(index) + " ON " + tableSql + " (" +
+                             QuoteIdentifier(at.column.name) + ")");
+      }
       return;
     }
     case AlterTableStmt::Action::DropColumn:
@@ -106,6 +193,9 @@ void Emitter::Emit(const DropStmt& d) {
   if (d.index) {
     out_.kind = StatementKind::DropIndex;
     out_.sql = "DROP INDEX " + QuoteIdentifier(d.name);
+    for (const auto prefix : {kPrimaryIndexGuardPrefix, kRequiredIndexGuardPrefix})
+      for (const char* suffix : {"_ins", "_upd"})
+        out_.after.push_back("DROP TRIGGER IF EXISTS " + QuoteIdentifier(std::string(prefix) + d.name + suffix));
     return;
   }
   out_.kind = StatementKind::DropTable;
@@ -118,15 +208,26 @@ void Emitter::Emit(const CreateIndexStmt& ci) {
   out_.kind = StatementKind::CreateIndex;
   auto table = catalog_.FindTable(ci.table);
   if (!table) UnknownTable(ci.table);
-  std::string cols;
+  if (ci.primary) {
+    for (const auto& c : table->columns)
+      if (c.primaryKey) ThrowJet(jeterr::kPrimaryKeyExists, "Primary key already exists.");
+  }
+  std::string cols, present;
+  std::vector<std::string> names;
   for (const auto& [name, desc] : ci.columns) {
     const ColumnInfo* c = table->FindColumn(name);
     if (c == nullptr) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + name + "'");
     cols += (cols.empty() ? "" : ", ") + QuoteIdentifier(c->name) + (desc ? " DESC" : "");
+    present += (present.empty() ? "" : " AND ") + QuoteIdentifier(c->name) + " IS NOT NULL";
+    names.push_back(c->name);
   }
-  // WITH PRIMARY becomes a unique index: SQLite cannot add a primary key.
+  // WITH PRIMARY becomes a unique index whose Nulls triggers refuse: SQLite
+  // cannot add a primary key. IGNORE NULL leaves rows with a Null out.
+  const bool refuseNulls = ci.primary || ci.disallowNull;
   out_.sql = std::string("CREATE ") + (ci.unique || ci.primary ? "UNIQUE " : "") + "INDEX " + QuoteIdentifier(ci.name) +
              " ON " + QuoteIdentifier(table->name) + " (" + cols + ")";
+  if (ci.ignoreNull && !refuseNulls) out_.sql += " WHERE " + present;
+  if (refuseNulls) GuardAgainstNulls(ci.name, table->name, names, ci.primary);
 }
 
 }  // namespace albumcore::store::jetsql::emit

@@ -74,6 +74,10 @@ enum class Ctx : uint8_t { Value, Condition };
 
 const Col* FindCol(const Source& s, std::string_view name);
 
+// The Jet type a result column reports: a table column's declared type, else
+// its expression's.
+JetType JetTypeOf(const Col& c);
+
 class Emitter {
  public:
   Emitter(SchemaCatalog& catalog, Translation& out) : catalog_(catalog), out_(out) {}
@@ -86,20 +90,52 @@ class Emitter {
   void Emit(const InsertStmt& ins);
   void Emit(const UpdateStmt& up);
   void Emit(const DeleteStmt& del);
+  void EmitJoinedUpdate(const UpdateStmt& up);
 
   // ---------------- schema statements (ddl.cpp) ----------------
   static std::string SqliteType(const ColumnDef& c, bool& counter);
-  static std::string ColumnSql(const ColumnDef& c);
+  // `adding`: for ALTER TABLE ADD COLUMN, which cannot declare UNIQUE (the
+  // index is made after the column instead).
+  std::string ColumnSql(const ColumnDef& c, bool adding = false, const CreateTableStmt* creating = nullptr);
   void Emit(const CreateTableStmt& ct);
   void Emit(const AlterTableStmt& at);
   void Emit(const DropStmt& d);
   void Emit(const CreateIndexStmt& ci);
 
+  // ---------------- keys, defaults, Null guards (keys.cpp) ----------------
+  static std::string DefaultSql(const Expr& e);
+  // A PRIMARY KEY, UNIQUE or FOREIGN KEY clause; column-level when `columns`
+  // is empty. `creating`: the table being created, which a key may reference.
+  std::string KeySql(const Constraint& k, const std::vector<std::string>& columns, const std::string& table,
+                     const CreateTableStmt* creating);
+  // What a FOREIGN KEY of `count` fields references: 3078 for an unknown
+  // table, 3265 for an unknown field, 3173 when the fields are no key there.
+  struct Reference {
+    std::string table;
+    std::vector<std::string> columns;
+  };
+  Reference Referenced(const Constraint& k, size_t count, const std::string& table, const CreateTableStmt* creating);
+  // The statements that keep Nulls out of `columns` of `table` for index
+  // `index`: a check of the rows there are (before), triggers (after).
+  void GuardAgainstNulls(const std::string& index, const std::string& table, const std::vector<std::string>& columns,
+                         bool primary);
+
+  // ---------------- SELECT INTO (make_table.cpp), TRANSFORM (transform.cpp) ----------------
+  void EmitSelectInto(const SelectStmt& s);
+  void Emit(const TransformStmt& t);
+  std::string PivotValues(const TransformStmt& t);
+  Emitted PivotCell(const Expr& value, std::string match, Scope& scope);
+  // What follows an aggregate inside a crosstab cell, so that only the cell's
+  // rows count: a FILTER clause; nothing elsewhere.
+  std::string CellRows(const Scope& scope);
+
   // ---------------- SELECT (select.cpp) ----------------
   SelectResult EmitSelect(const SelectStmt& s, Scope* parent);
-  std::string ApplyTop(const SelectCore& core, const std::string& sql, Scope& scope);
+  std::string ApplyTop(const SelectCore& core, std::string sql, size_t itemsEnd, const std::vector<OrderItem>& orderBy,
+                       Scope& scope, const std::vector<Col>& outputs);
   std::string OrderBy(const std::vector<OrderItem>& items, Scope* scope, const std::vector<Col>& outputs);
-  std::string EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs);
+  // `itemsEnd`, when given, receives where the select list ends in the text.
+  std::string EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs, size_t* itemsEnd = nullptr);
   std::string Star(const Expr& e, Scope& scope, std::vector<Col>& outputs);
   std::string EmitSource(const TableSource& t, Scope& scope);
   static void AddSource(Scope& scope, Source s);
@@ -122,6 +158,7 @@ class Emitter {
   Emitted Binary(const Expr& e, Scope& scope, Ctx ctx);
   static Ty ArithmeticType(Ty a, Ty b, bool dateKeeps);
   Emitted Like(const Expr& e, Scope& scope);
+  Emitted Quantified(const Expr& e, Scope& scope);
 
   // ---------------- function calls (functions.cpp) ----------------
   Emitted Call(const Expr& e, Scope& scope);
@@ -143,6 +180,11 @@ class Emitter {
   int storedDepth_ = 0;
   size_t positionBase_ = 0;
   int derivedCount_ = 0;
+  // While a crosstab cell is emitted: the scope of its SELECT and the
+  // condition that picks the cell's rows.
+  const Scope* pivotScope_ = nullptr;
+  std::string pivotMatch_;
+  bool pivotAggregated_ = false;
 };
 
 }  // namespace albumcore::store::jetsql::emit

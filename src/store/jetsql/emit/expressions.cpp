@@ -108,6 +108,10 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
       r.predicate = true;
       return r;
     }
+    case ExprKind::Quantified:
+      return Quantified(e, scope);
+    case ExprKind::Identity:
+      return Literal("jet_identity()", Ty::Integer);
     case ExprKind::Subquery: {
       SelectResult sub = EmitSelect(*e.select, &scope);
       if (sub.outputs.size() != 1)
@@ -384,6 +388,28 @@ Ty Emitter::ArithmeticType(Ty a, Ty b, bool dateKeeps) {
   if ((a == Ty::Integer || a == Ty::Bool) && (b == Ty::Integer || b == Ty::Bool)) return Ty::Integer;
   if (IsNumeric(a) && IsNumeric(b)) return Ty::Real;
   return Ty::Unknown;
+}
+
+// x op ANY (S) holds when some row of S makes the comparison true, x op ALL
+// (S) when none makes it false: over no rows ANY is false and ALL is true.
+// When no row decides and a comparison was Null, the result is Null. One
+// pass over S answers all three.
+Emitted Emitter::Quantified(const Expr& e, Scope& scope) {
+  Emitted v = Val(*e.args[0], scope);
+  if (v.sql.size() > kMaxRepeatedSql) TooComplex();  // written twice
+  SelectResult sub = EmitSelect(*e.select, &scope);
+  if (sub.outputs.size() != 1)
+    ThrowJet(jeterr::kSubqueryFields, "You have written a subquery that can return more than one field");
+  const Col& column = sub.outputs[0];
+  const bool nocase = v.collation == kNoCaseCollation || column.collation == kNoCaseCollation;
+  const std::string comparison = "(" + v.sql + ComparisonSql(e.op) + "jet_any." + QuoteIdentifier(column.name) +
+                                 (nocase ? " COLLATE JETNOCASE" : "") + ")";
+  const std::string decided = e.all ? "min(" + comparison + ") = 0 THEN 0" : "max(" + comparison + ") THEN 1";
+  Emitted r;
+  r.sql = "(SELECT CASE WHEN " + decided + " WHEN max(" + comparison + " IS NULL) THEN NULL ELSE " +
+          (e.all ? "1" : "0") + " END FROM (" + sub.sql + ") AS jet_any)";
+  r.predicate = true;
+  return r;
 }
 
 Emitted Emitter::Like(const Expr& e, Scope& scope) {

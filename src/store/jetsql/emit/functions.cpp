@@ -73,11 +73,13 @@ Emitted Emitter::Call(const Expr& e, Scope& scope) {
   Emitted r;
   if (name == "COUNT") {
     if (e.star) {
-      r.sql = "count(*)";
+      r.sql = "count(*)" + CellRows(scope);
     } else {
       arity(1, 1);
-      r.sql = "count(" + args() + ")";
+      r.sql = "count(" + args() + ")" + CellRows(scope);
     }
+    // A crosstab cell without rows is empty, not 0.
+    if (&scope == pivotScope_) r.sql = "(CASE WHEN max(" + pivotMatch_ + ") THEN " + r.sql + " END)";
     r.type = Ty::Integer;
     return r;
   }
@@ -85,7 +87,7 @@ Emitted Emitter::Call(const Expr& e, Scope& scope) {
     arity(1, 1);
     Emitted v = Val(*e.args[0], scope);
     const std::string fn = name == "FIRST" ? "jet_first" : name == "LAST" ? "jet_last" : LowerAscii(name);
-    r.sql = fn + "(" + v.sql + ")";
+    r.sql = fn + "(" + v.sql + ")" + CellRows(scope);
     r.type = name == "AVG" ? Ty::Real : v.type;
     if (name == "MIN" || name == "MAX" || name == "FIRST" || name == "LAST") r.collation = v.collation;
     return r;

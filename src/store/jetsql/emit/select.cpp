@@ -20,17 +20,19 @@ SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
     Scope scope;
     scope.parent = parent;
     const SelectCore& core = s.cores.front();
-    result.sql = EmitCore(core, scope, result.outputs);
-    if (!s.orderBy.empty()) result.sql += " ORDER BY " + OrderBy(s.orderBy, &scope, result.outputs);
-    if (core.top) result.sql = ApplyTop(core, result.sql, scope);
+    size_t itemsEnd = 0;
+    result.sql = EmitCore(core, scope, result.outputs, &itemsEnd);
+    if (core.top) result.sql = ApplyTop(core, std::move(result.sql), itemsEnd, s.orderBy, scope, result.outputs);
+    else if (!s.orderBy.empty()) result.sql += " ORDER BY " + OrderBy(s.orderBy, &scope, result.outputs);
     return result;
   }
   for (size_t i = 0; i < s.cores.size(); ++i) {
     Scope scope;
     scope.parent = parent;
     std::vector<Col> outputs;
-    std::string core = EmitCore(s.cores[i], scope, outputs);
-    if (s.cores[i].top) core = "SELECT * FROM (" + ApplyTop(s.cores[i], core, scope) + ")";
+    size_t itemsEnd = 0;
+    std::string core = EmitCore(s.cores[i], scope, outputs, &itemsEnd);
+    if (s.cores[i].top) core = "SELECT * FROM (" + ApplyTop(s.cores[i], core, itemsEnd, {}, scope, outputs) + ")";
     if (i == 0) {
       result.outputs = outputs;
       result.sql = core;
@@ -45,15 +47,51 @@ SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
   return result;
 }
 
-std::string Emitter::ApplyTop(const SelectCore& core, const std::string& sql, Scope&) {
+// TOP n without ORDER BY is the first n rows. With ORDER BY, Jet also
+// returns the rows tied with the n-th on the ORDER BY values: those ranked
+// at most n. TOP n PERCENT keeps the first ceil(count * n / 100) rows, ties
+// too. The ranks are window functions over the rows the core gives:
+//
+//   WITH jet_top_rows(jet_c1.., jet_k1..) AS (core, sort keys appended),
+//        jet_top_ranked AS (SELECT *, rank() OVER (ORDER BY keys) AS jet_rank,
+//                           count(*) OVER () AS jet_total FROM jet_top_rows)
+//   SELECT jet_c1 AS name1, ... FROM jet_top_ranked WHERE jet_rank <= n ORDER BY jet_rank
+//
+// The keys are columns of their own, so a DISTINCT core ranks its distinct
+// rows, and the columns are renamed by position, so names the core repeats
+// do not clash.
+std::string Emitter::ApplyTop(const SelectCore& core, std::string sql, size_t itemsEnd,
+                              const std::vector<OrderItem>& orderBy, Scope& scope, const std::vector<Col>& outputs) {
   const double n = *core.top;
-  if (!core.topPercent) {
+  if (!core.topPercent && orderBy.empty())
     return sql + " LIMIT " + std::to_string(static_cast<int64_t>(std::min(n, 9.2e18)));
+  std::string columns, keys, hidden;
+  for (size_t i = 0; i < outputs.size(); ++i) columns += (i ? ", " : "") + std::string("jet_c") + std::to_string(i + 1);
+  for (size_t i = 0; i < orderBy.size(); ++i) {
+    const Expr& e = *orderBy[i].expr;
+    std::string key;
+    if (e.kind == ExprKind::Integer) {
+      if (e.integer < 1 || static_cast<size_t>(e.integer) > outputs.size())
+        ThrowJet(jeterr::kSyntax, "ORDER BY column number out of range");
+      key = "jet_c" + std::to_string(e.integer);
+    } else {
+      key = "jet_k" + std::to_string(i + 1);
+      hidden += ", " + Val(e, scope).sql;
+      columns += ", " + key;
+    }
+    keys += (i ? ", " : "") + key + (orderBy[i].descending ? " DESC" : "");
   }
-  if (sql.size() > kMaxRepeatedSql) TooComplex();  // the statement is written twice
-  const double pct = std::min(n, 100.0);
-  return sql + " LIMIT (SELECT CAST((count(*) * " + FormatReal(pct) + " + 99.999999) / 100 AS INTEGER) FROM (" +
-         sql + "))";
+  sql.insert(itemsEnd, hidden);
+  const std::string rank = keys.empty() ? "row_number() OVER ()" : "rank() OVER (ORDER BY " + keys + ")";
+  const std::string kept = core.topPercent
+                               ? "(jet_rank - 1) * 100 < jet_total * " + FormatReal(std::min(n, 100.0))
+                               : "jet_rank <= " + std::to_string(static_cast<int64_t>(std::min(n, 9.2e18)));
+  std::string names;
+  for (size_t i = 0; i < outputs.size(); ++i)
+    names += (i ? ", " : "") + std::string("jet_c") + std::to_string(i + 1) + " AS " + QuoteIdentifier(outputs[i].name);
+  return "WITH jet_top_rows(" + columns + ") AS (" + sql + "), jet_top_ranked AS (SELECT *, " + rank +
+         " AS jet_rank, count(*) OVER () AS jet_total FROM jet_top_rows) SELECT " + names +
+         " FROM jet_top_ranked WHERE " + kept + " ORDER BY jet_rank";
 }
 
 std::string Emitter::OrderBy(const std::vector<OrderItem>& items, Scope* scope, const std::vector<Col>& outputs) {
@@ -82,7 +120,7 @@ std::string Emitter::OrderBy(const std::vector<OrderItem>& items, Scope* scope, 
   return sql;
 }
 
-std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs) {
+std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs, size_t* itemsEnd) {
   std::string from;
   for (const auto& s : c.from) from += (from.empty() ? "" : ", ") + EmitSource(*s, scope);
   std::string items;
@@ -116,6 +154,7 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
   const bool singleTable = c.from.size() == 1 && c.from[0]->kind == TableSource::Kind::Table;
   if (c.distinct || (c.distinctRow && !singleTable)) sql += "DISTINCT ";
   sql += items;
+  if (itemsEnd != nullptr) *itemsEnd = sql.size();
   if (!from.empty()) sql += " FROM " + from;
   if (c.where) sql += " WHERE " + Cond(*c.where, scope).sql;
   if (!c.groupBy.empty()) {

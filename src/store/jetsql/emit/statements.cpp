@@ -43,6 +43,8 @@ const Col* FindCol(const Source& s, std::string_view name) {
   return nullptr;
 }
 
+JetType JetTypeOf(const Col& c) { return c.jetType != JetType::Unknown ? c.jetType : JetFromTy(c.type); }
+
 void Emitter::Run(const Statement& st) {
   for (const auto& p : st.parameters) {
     int64_t size = 0;
@@ -55,11 +57,11 @@ void Emitter::Run(const Statement& st) {
 
 
 void Emitter::Emit(const SelectStmt& s) {
+  if (s.into) return EmitSelectInto(s);
   out_.kind = StatementKind::Select;
   SelectResult result = EmitSelect(s, nullptr);
   out_.sql = std::move(result.sql);
-  for (const auto& c : result.outputs)
-    out_.columns.push_back(ResultColumn{c.name, c.jetType != JetType::Unknown ? c.jetType : JetFromTy(c.type)});
+  for (const auto& c : result.outputs) out_.columns.push_back(ResultColumn{c.name, JetTypeOf(c)});
 }
 
 void Emitter::Emit(const InsertStmt& ins) {
@@ -105,8 +107,9 @@ void Emitter::Emit(const InsertStmt& ins) {
 
 void Emitter::Emit(const UpdateStmt& up) {
   out_.kind = StatementKind::Update;
+  if (up.target->kind == TableSource::Kind::Join) return EmitJoinedUpdate(up);
   if (up.target->kind != TableSource::Kind::Table)
-    ThrowJet(jeterr::kNotSupported, "UPDATE over a join or a query is not supported");
+    ThrowJet(jeterr::kNotSupported, "UPDATE of a query is not supported");
   Scope scope;
   EmitSource(*up.target, scope);
   const Source& src = scope.sources.front();
@@ -122,6 +125,50 @@ void Emitter::Emit(const UpdateStmt& up) {
   }
   out_.sql = "UPDATE " + src.tableSql + (src.aliased ? " AS " + QuoteIdentifier(src.exposed) : "") + " SET " + sets;
   if (up.where) out_.sql += " WHERE " + Cond(*up.where, scope).sql;
+}
+
+// UPDATE a INNER JOIN b ON ... SET a.x = b.y WHERE ...: the fields set
+// belong to one table. The join, the new values and the WHERE are worked out
+// in a derived table that carries the target's rowid; SQLite's UPDATE ...
+// FROM then changes the rows it names. So any join (LEFT, RIGHT, nested)
+// means what it meant in the SELECT, and every value is read before any is
+// written.
+void Emitter::EmitJoinedUpdate(const UpdateStmt& up) {
+  Scope scope;
+  const std::string from = EmitSource(*up.target, scope);
+  const Source* target = nullptr;
+  std::string values, sets;
+  for (size_t i = 0; i < up.sets.size(); ++i) {
+    const Assignment& a = up.sets[i];
+    const Source* owner = nullptr;
+    const Col* col = nullptr;
+    for (const auto& src : scope.sources) {
+      if (a.target.size() == 2 && !SameName(src.exposed, a.target[0])) continue;
+      if (const Col* c = FindCol(src, a.target.back())) {
+        if (owner != nullptr)
+          ThrowJet(jeterr::kAmbiguousField, "The specified field '" + a.target.back() +
+                                                "' could refer to more than one table listed in the FROM clause");
+        owner = &src;
+        col = c;
+      }
+    }
+    if (owner == nullptr) {
+      const std::string name = a.target.size() == 2 ? a.target[0] + "." + a.target[1] : a.target[0];
+      ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + name + "'");
+    }
+    if (target != nullptr && owner != target)
+      ThrowJet(jeterr::kNotSupported, "UPDATE over a join can change the fields of one table only");
+    if (!owner->baseTable) ThrowJet(jeterr::kNotSupported, "UPDATE of a query is not supported");
+    target = owner;
+    const std::string value = "jet_v" + std::to_string(i + 1);
+    values += ", " + Val(*a.value, scope).sql + " AS " + value;
+    sets += (i ? ", " : "") + QuoteIdentifier(col->name) + " = jet_update." + value;
+  }
+  if (target == nullptr) ThrowJet(jeterr::kSyntaxUpdate, "UPDATE needs a field to set");
+  std::string rows = "SELECT " + target->qualifier + ".rowid AS jet_rowid" + values + " FROM " + from;
+  if (up.where) rows += " WHERE " + Cond(*up.where, scope).sql;
+  out_.sql = "UPDATE " + target->tableSql + " AS jet_target SET " + sets + " FROM (" + rows +
+             ") AS jet_update WHERE jet_target.rowid = jet_update.jet_rowid";
 }
 
 void Emitter::Emit(const DeleteStmt& del) {
