@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "com/error.h"
 #include "store/jetsql/connection.h"
@@ -57,6 +58,36 @@ bool Acceptable(const char* message) {
   return true;
 }
 
+// Prepares and steps one statement; false when it failed (the rest of the
+// translation would then fail for that reason). Emitted SQL that SQLite
+// cannot prepare for a reason of the emitter's making aborts.
+bool RunStatement(sqlite3* db, const Translation& t, const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    const char* message = sqlite3_errmsg(db);
+    if (!Acceptable(message)) {
+      std::fprintf(stderr, "emitted SQL does not parse: %s\n%s\n", message, sql.c_str());
+      std::abort();
+    }
+    return false;
+  }
+  const int count = sqlite3_bind_parameter_count(stmt);
+  for (int n = 1; n <= count; ++n) {
+    const size_t i = static_cast<size_t>(n - 1);
+    sqlite3_bind_int(stmt, n, static_cast<int>(i < t.parameters.size() ? t.parameters[i].position % 5 : i));
+  }
+  int steps = 0;
+  sqlite3_progress_handler(db, 1000, StopLongRuns, &steps);
+  int step = SQLITE_ROW;
+  for (int rows = 0; rows < 100 && (step = sqlite3_step(stmt)) == SQLITE_ROW; ++rows) {
+    for (int c = 0; c < sqlite3_column_count(stmt); ++c) sqlite3_column_text(stmt, c);
+  }
+  sqlite3_progress_handler(db, 0, nullptr, nullptr);
+  sqlite3_finalize(stmt);
+  return step == SQLITE_DONE || step == SQLITE_ROW;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -73,26 +104,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (t.sql.find('\0') != std::string::npos) std::abort();
   for (size_t i = 0; i < t.parameters.size(); ++i)
     if (t.parameters[i].number != static_cast<int>(i) + 1) std::abort();
-  if (!t.attachments.empty() || t.sql.empty()) return 0;
-  sqlite3_exec(db, "SAVEPOINT fuzz", nullptr, nullptr, nullptr);
-  sqlite3_stmt* stmt = nullptr;
-  const int rc = sqlite3_prepare_v2(db, t.sql.c_str(), static_cast<int>(t.sql.size()), &stmt, nullptr);
-  if (rc != SQLITE_OK) {
-    const char* message = sqlite3_errmsg(db);
-    if (!Acceptable(message)) {
-      std::fprintf(stderr, "emitted SQL does not parse: %s\n%s\n", message, t.sql.c_str());
-      std::abort();
+  if (!t.attachments.empty()) return 0;
+  // Everything the translation runs, in order; a crosstab with two columns.
+  std::vector<std::string> statements = t.before;
+  if (!t.sql.empty()) statements.push_back(t.sql);
+  if (t.pivot) {
+    statements.push_back(t.pivot->valuesSql);
+    try {
+      statements.push_back(PivotStatement(t, {"a", "b"}));
+    } catch (const albumcore::com::ComError&) {
     }
-  } else {
-    for (const auto& p : t.parameters) sqlite3_bind_int(stmt, p.number, static_cast<int>(p.position % 5));
-    int steps = 0;
-    sqlite3_progress_handler(db, 1000, StopLongRuns, &steps);
-    for (int rows = 0; rows < 100 && sqlite3_step(stmt) == SQLITE_ROW; ++rows) {
-      for (int c = 0; c < sqlite3_column_count(stmt); ++c) sqlite3_column_text(stmt, c);
-    }
-    sqlite3_progress_handler(db, 0, nullptr, nullptr);
   }
-  sqlite3_finalize(stmt);
+  statements.insert(statements.end(), t.after.begin(), t.after.end());
+  sqlite3_exec(db, "SAVEPOINT fuzz", nullptr, nullptr, nullptr);
+  for (const auto& sql : statements) {
+    if (!RunStatement(db, t, sql)) break;
+  }
   sqlite3_exec(db, "ROLLBACK TO fuzz; RELEASE fuzz", nullptr, nullptr, nullptr);
   return 0;
 }

@@ -1,0 +1,1 @@
+TRANSFORM Sum(Size) AS Total SELECT ItemType, Count(*) FROM AlbumItems GROUP BY ItemType PIVOT Rating IN (1, 2, Null)

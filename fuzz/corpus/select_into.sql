@@ -1,0 +1,1 @@
+SELECT q.ItemID, @@IDENTITY INTO Picked FROM [SELECT ItemID FROM AlbumItems WHERE Rating = any (SELECT Rotation FROM PhotoItem)]. AS q

@@ -1,0 +1,1 @@
+SELECT TOP 25 PERCENT Name, Size FROM AlbumItems WHERE Size > ALL (SELECT cx FROM PhotoItem) ORDER BY Size DESC, 1

@@ -1,0 +1,1 @@
+UPDATE AlbumItems LEFT JOIN PhotoItem ON AlbumItems.ItemID = PhotoItem.ItemID SET AlbumItems.Size = PhotoItem.cx * 2 WHERE PhotoItem.Rotation Is Not Null
