@@ -102,7 +102,6 @@ struct SelectCore {
 struct IntoTarget {
   std::string table;
   std::optional<std::string> externalFile;
-  size_t pos = 0;
 };
 
 struct SelectStmt {
@@ -156,7 +155,6 @@ struct Constraint {
   std::string referencedTable;               // ForeignKey
   std::vector<std::string> referencedColumns;  // empty: the referenced table's primary key
   std::string onDelete, onUpdate;            // "CASCADE", "SET NULL", "NO ACTION" or empty
-  size_t pos = 0;
 };
 
 struct ColumnDef {

@@ -502,8 +502,8 @@ class Parser {
     } while (AcceptSymbol(","));
     if (IsKw("INTO")) {
       if (into == nullptr) Fail(jeterr::kSyntaxSelect, "SELECT INTO is valid only as a statement of its own");
+      Next();
       IntoTarget target;
-      target.pos = Next().pos;
       target.table = ParseName(jeterr::kSyntaxSelect);
       target.externalFile = ParseExternalFile();
       *into = std::move(target);
@@ -690,7 +690,7 @@ class Parser {
   }
 
   // ---- DDL ----
-  bool IsCounterType(std::string_view type) const {
+  static bool IsCounterType(std::string_view type) {
     return type == "COUNTER" || type == "AUTOINCREMENT" || type == "IDENTITY";
   }
 
@@ -752,7 +752,6 @@ class Parser {
   // table level.
   Constraint ParseConstraint(bool columnLevel) {
     Constraint k;
-    k.pos = Peek().pos;
     if (AcceptKw("CONSTRAINT")) k.name = ParseName(jeterr::kSyntaxConstraint);
     if (IsKw("PRIMARY") && IsKw("KEY", 1)) {
       Next();
@@ -847,6 +846,7 @@ class Parser {
     }
     return t;
   }
+
   AlterTableStmt ParseAlter() {
     Next();
     ExpectKw("TABLE", jeterr::kSyntaxDdl);

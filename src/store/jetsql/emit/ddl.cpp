@@ -32,44 +32,51 @@ std::string Emitter::SqliteType(const ColumnDef& c, bool& counter) {
   ThrowJet(jeterr::kSyntaxDdl, "Syntax error in field definition: unknown type '" + t + "'");
 }
 
+const ColumnDef* Emitter::CounterOf(const CreateTableStmt& ct) {
+  for (const auto& c : ct.columns) {
+    bool counter = false;
+    SqliteType(c, counter);
+    if (counter) return &c;
+  }
+  return nullptr;
+}
+
 std::string Emitter::ColumnSql(const ColumnDef& c, bool adding, const CreateTableStmt* creating) {
+  using Kind = Constraint::Kind;
   bool counter = false;
   std::string type = SqliteType(c, counter);
+  // Whether the field alone is the primary key, and whether a key or a NOT
+  // NULL of the table requires it.
+  bool wholeKey = c.Has(Kind::PrimaryKey);
+  bool required = c.notNull || wholeKey;
+  const ColumnDef* tableCounter = nullptr;
+  if (creating != nullptr) {
+    tableCounter = CounterOf(*creating);
+    for (const auto& k : creating->constraints) {
+      if (k.kind != Kind::PrimaryKey && k.kind != Kind::NotNull) continue;
+      for (const auto& name : k.columns) required = required || SameName(name, c.name);
+      wholeKey = wholeKey || (k.kind == Kind::PrimaryKey && k.columns.size() == 1 && SameName(k.columns[0], c.name));
+    }
+  }
   // A field declared exactly INTEGER that is the whole primary key is
   // SQLite's rowid, which numbers rows inserted without it; Jet's key
   // refuses them instead.
-  bool wholeKey = c.Has(Constraint::Kind::PrimaryKey);
-  if (creating != nullptr) {
-    for (const auto& k : creating->constraints)
-      wholeKey = wholeKey || (k.kind == Constraint::Kind::PrimaryKey && k.columns.size() == 1 && SameName(k.columns[0], c.name));
-  }
   if (!counter && wholeKey && type == "INTEGER") type = "LONG INTEGER";
   std::string sql = QuoteIdentifier(c.name) + " " + type;
   if (c.defaultValue) {
     // A yes/no column's own default gives way to the one written.
     if (const size_t own = sql.find(" DEFAULT "); own != std::string::npos) sql.erase(own);
   }
-  if (!counter && c.notNull && sql.find("NOT NULL") == std::string::npos) sql += " NOT NULL";
+  // SQLite lets the fields of a primary key hold Null; Jet's never do.
+  if (!counter && required && sql.find("NOT NULL") == std::string::npos) sql += " NOT NULL";
   if (c.defaultValue) sql += " DEFAULT " + DefaultSql(*c.defaultValue);
-  // SQLite's counter is its table's primary key; a key on another field
-  // keeps its meaning as a unique key that refuses Null.
-  bool otherCounter = false;
-  if (creating != nullptr) {
-    for (const auto& other : creating->columns) {
-      bool isCounter = false;
-      SqliteType(other, isCounter);
-      otherCounter = otherCounter || (isCounter && &other != &c);
-    }
-  }
   for (const auto& k : c.constraints) {
-    if (counter && k.kind == Constraint::Kind::PrimaryKey) continue;  // the counter is the key already
-    if (adding && k.kind == Constraint::Kind::Unique) continue;
+    if (counter && k.kind == Kind::PrimaryKey) continue;  // the counter is the key already
+    if (adding && k.kind == Kind::Unique) continue;
+    // SQLite's counter is its table's primary key; a key on another field
+    // keeps its meaning as a unique key whose fields refuse Null.
     Constraint key = k;
-    if (k.kind == Constraint::Kind::PrimaryKey) {
-      // SQLite lets a primary key column hold Null; Jet's never does.
-      if (sql.find("NOT NULL") == std::string::npos) sql += " NOT NULL";
-      if (otherCounter) key.kind = Constraint::Kind::Unique;
-    }
+    if (k.kind == Kind::PrimaryKey && tableCounter != nullptr) key.kind = Kind::Unique;
     sql += " " + KeySql(key, {}, creating != nullptr ? creating->table : std::string(), creating);
   }
   return sql;
@@ -79,7 +86,7 @@ void Emitter::Emit(const CreateTableStmt& ct) {
   using Kind = Constraint::Kind;
   out_.kind = StatementKind::CreateTable;
   if (catalog_.FindTable(ct.table)) ThrowJet(jeterr::kTableExists, "Table '" + ct.table + "' already exists.");
-  const ColumnDef* counter = nullptr;
+  const ColumnDef* counter = CounterOf(ct);
   int primaryKeys = 0;
   for (size_t i = 0; i < ct.columns.size(); ++i) {
     const ColumnDef& c = ct.columns[i];
@@ -88,8 +95,7 @@ void Emitter::Emit(const CreateTableStmt& ct) {
         ThrowJet(jeterr::kFieldExists, "Field '" + c.name + "' already exists in table '" + ct.table + "'.");
     bool isCounter = false;
     SqliteType(c, isCounter);
-    if (isCounter && counter != nullptr) ThrowJet(jeterr::kNotSupported, "A table can have one counter field only");
-    if (isCounter) counter = &c;
+    if (isCounter && &c != counter) ThrowJet(jeterr::kNotSupported, "A table can have one counter field only");
     if (c.Has(Kind::PrimaryKey)) ++primaryKeys;
   }
   for (const auto& k : ct.constraints) {
@@ -102,39 +108,20 @@ void Emitter::Emit(const CreateTableStmt& ct) {
   }
   if (primaryKeys > 1) ThrowJet(jeterr::kPrimaryKeyExists, "Primary key already exists.");
 
-  // Fields of a table-level NOT NULL or PRIMARY KEY refuse Null on the column.
-  auto requiredByTable = [&](const std::string& column) {
-    for (const auto& k : ct.constraints)
-      if (k.kind == Kind::NotNull || k.kind == Kind::PrimaryKey)
-        for (const auto& name : k.columns)
-          if (SameName(name, column)) return true;
-    return false;
-  };
   std::string sql = "CREATE TABLE " + QuoteIdentifier(ct.table) + " (";
-  for (size_t i = 0; i < ct.columns.size(); ++i) {
-    std::string column = ColumnSql(ct.columns[i], false, &ct);
-    if (requiredByTable(ct.columns[i].name) && column.find("NOT NULL") == std::string::npos &&
-        &ct.columns[i] != counter)
-      column += " NOT NULL";
-    sql += (i ? ", " : "") + column;
-  }
+  for (size_t i = 0; i < ct.columns.size(); ++i) sql += (i ? ", " : "") + ColumnSql(ct.columns[i], false, &ct);
   for (const auto& k : ct.constraints) {
-    if (k.kind == Kind::NotNull) continue;
+    if (k.kind == Kind::NotNull) continue;  // on the fields already
+    Constraint key = k;
     if (k.kind == Kind::PrimaryKey && counter != nullptr) {
-      // SQLite's counter is its table's primary key; a key over other fields
-      // keeps its meaning as a unique key of fields that refuse Null.
       if (k.columns.size() == 1 && SameName(k.columns[0], counter->name)) continue;
-      Constraint unique = k;
-      unique.kind = Kind::Unique;
-      sql += ", " + KeySql(unique, unique.columns, ct.table, &ct);
-      continue;
+      key.kind = Kind::Unique;  // as in ColumnSql
     }
-    sql += ", " + KeySql(k, k.columns, ct.table, &ct);
+    sql += ", " + KeySql(key, key.columns, ct.table, &ct);
   }
   out_.sql = sql + ")";
   if (counter != nullptr && (counter->seed || counter->step)) {
-    if (counter->step.value_or(1) != 1)
-      ThrowJet(jeterr::kNotSupported, "A counter can only count in steps of 1");
+    if (counter->step.value_or(1) != 1) ThrowJet(jeterr::kNotSupported, "A counter can only count in steps of 1");
     if (counter->seed.value_or(1) < 1) ThrowJet(jeterr::kNotSupported, "A counter can only start at 1 or above");
     // The counter goes on from the highest value sqlite_sequence holds.
     if (*counter->seed > 1)

@@ -97,6 +97,7 @@ class Emitter {
   // `adding`: for ALTER TABLE ADD COLUMN, which cannot declare UNIQUE (the
   // index is made after the column instead).
   std::string ColumnSql(const ColumnDef& c, bool adding = false, const CreateTableStmt* creating = nullptr);
+  static const ColumnDef* CounterOf(const CreateTableStmt& ct);
   void Emit(const CreateTableStmt& ct);
   void Emit(const AlterTableStmt& at);
   void Emit(const DropStmt& d);

@@ -70,13 +70,12 @@ Emitter::Reference Emitter::Referenced(const Constraint& k, size_t count, const 
     // A table that references itself: the key is in its own definition.
     referenced = k.referencedColumns;
     if (referenced.empty()) {
-      for (const auto& c : creating->columns) {
-        bool counter = false;
-        SqliteType(c, counter);
-        if (counter || c.Has(Constraint::Kind::PrimaryKey)) referenced.push_back(c.name);
-      }
+      for (const auto& c : creating->columns)
+        if (c.Has(Constraint::Kind::PrimaryKey)) referenced.push_back(c.name);
       for (const auto& key : creating->constraints)
         if (key.kind == Constraint::Kind::PrimaryKey) referenced = key.columns;
+      const ColumnDef* counter = CounterOf(*creating);
+      if (referenced.empty() && counter != nullptr) referenced = {counter->name};
     }
     if (referenced.empty()) NoUniqueIndex(table);
   } else {
