@@ -68,6 +68,17 @@ TEST_F(JetFormsTest, CrosstabWithTooManyColumns) {
             Jet(3190));
 }
 
+TEST_F(JetFormsTest, TopOverOneTableStaysUpdatable) {
+  for (const char* name : {"b", "a", "c", "a"}) AddItem(name);
+  auto rs = db_->OpenRecordset("SELECT TOP 1 ItemID, Name FROM AlbumItems ORDER BY Name");
+  EXPECT_EQ(Rows(*rs), "2,a;4,a;");  // both rows tied on the first place
+  rs->MoveFirst();
+  rs->Edit();
+  rs->Fields("Name").SetValue("z");
+  rs->Update();
+  EXPECT_EQ(RawScalar(path_, "SELECT Name FROM AlbumItems WHERE ItemID = 2"), "z");
+}
+
 TEST_F(JetFormsTest, IdentityIsTheLastCounterInserted) {
   auto identity = [&] { return db_->OpenRecordset("SELECT @@IDENTITY")->Fields(0).Value(); };
   EXPECT_EQ(identity(), Variant(0));

@@ -137,6 +137,7 @@ class Emitter {
   std::string OrderBy(const std::vector<OrderItem>& items, Scope* scope, const std::vector<Col>& outputs);
   // `itemsEnd`, when given, receives where the select list ends in the text.
   std::string EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs, size_t* itemsEnd = nullptr);
+  static bool Distinct(const SelectCore& c);  // whether the core is SELECT DISTINCT
   std::string Star(const Expr& e, Scope& scope, std::vector<Col>& outputs);
   std::string EmitSource(const TableSource& t, Scope& scope);
   static void AddSource(Scope& scope, Source s);

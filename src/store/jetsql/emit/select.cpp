@@ -50,21 +50,40 @@ SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
 // TOP n without ORDER BY is the first n rows. With ORDER BY, Jet also
 // returns the rows tied with the n-th on the ORDER BY values: those ranked
 // at most n. TOP n PERCENT keeps the first ceil(count * n / 100) rows, ties
-// too. The ranks are window functions over the rows the core gives:
+// too. The ranks are window functions over the core's rows.
 //
-//   WITH jet_top_rows(jet_c1.., jet_k1..) AS (core, sort keys appended),
-//        jet_top_ranked AS (SELECT *, rank() OVER (ORDER BY keys) AS jet_rank,
-//                           count(*) OVER () AS jet_total FROM jet_top_rows)
+// A core of plain rows stays a plain SELECT (so a recordset can still write
+// its rows back), limited to the number of rows ranked in:
+//
+//   SELECT ... FROM f WHERE w ORDER BY keys LIMIT (SELECT count(*) FROM
+//     (SELECT rank() OVER (ORDER BY keys) AS jet_rank, count(*) OVER () AS
+//     jet_total FROM f WHERE w) WHERE jet_rank <= n)
+//
+// A core that groups or removes duplicates ranks the rows it gives, with the
+// sort keys as columns of their own and the columns renamed by position (so
+// names it repeats do not clash):
+//
+//   WITH jet_top_rows(jet_c1.., jet_k1..) AS (core with the keys),
+//        jet_top_ranked AS (SELECT *, rank() ... FROM jet_top_rows)
 //   SELECT jet_c1 AS name1, ... FROM jet_top_ranked WHERE jet_rank <= n ORDER BY jet_rank
-//
-// The keys are columns of their own, so a DISTINCT core ranks its distinct
-// rows, and the columns are renamed by position, so names the core repeats
-// do not clash.
 std::string Emitter::ApplyTop(const SelectCore& core, std::string sql, size_t itemsEnd,
                               const std::vector<OrderItem>& orderBy, Scope& scope, const std::vector<Col>& outputs) {
   const double n = *core.top;
   if (!core.topPercent && orderBy.empty())
     return sql + " LIMIT " + std::to_string(static_cast<int64_t>(std::min(n, 9.2e18)));
+  const std::string kept = core.topPercent
+                               ? "(jet_rank - 1) * 100 < jet_total * " + FormatReal(std::min(n, 100.0))
+                               : "jet_rank <= " + std::to_string(static_cast<int64_t>(std::min(n, 9.2e18)));
+  bool byPosition = false;
+  for (const auto& item : orderBy) byPosition = byPosition || item.expr->kind == ExprKind::Integer;
+  if (!Distinct(core) && core.groupBy.empty() && !core.having && !byPosition) {
+    const std::string keys = orderBy.empty() ? "" : OrderBy(orderBy, &scope, outputs);
+    const std::string rank = keys.empty() ? "row_number() OVER ()" : "rank() OVER (ORDER BY " + keys + ")";
+    const std::string rows = sql.substr(itemsEnd);  // FROM ... WHERE ...
+    if (rows.size() > kMaxRepeatedSql) TooComplex();  // written twice
+    return sql + (keys.empty() ? "" : " ORDER BY " + keys) + " LIMIT (SELECT count(*) FROM (SELECT " + rank +
+           " AS jet_rank, count(*) OVER () AS jet_total" + rows + ") WHERE " + kept + ")";
+  }
   std::string columns, keys, hidden;
   for (size_t i = 0; i < outputs.size(); ++i) columns += (i ? ", " : "") + std::string("jet_c") + std::to_string(i + 1);
   for (size_t i = 0; i < orderBy.size(); ++i) {
@@ -83,9 +102,6 @@ std::string Emitter::ApplyTop(const SelectCore& core, std::string sql, size_t it
   }
   sql.insert(itemsEnd, hidden);
   const std::string rank = keys.empty() ? "row_number() OVER ()" : "rank() OVER (ORDER BY " + keys + ")";
-  const std::string kept = core.topPercent
-                               ? "(jet_rank - 1) * 100 < jet_total * " + FormatReal(std::min(n, 100.0))
-                               : "jet_rank <= " + std::to_string(static_cast<int64_t>(std::min(n, 9.2e18)));
   std::string names;
   for (size_t i = 0; i < outputs.size(); ++i)
     names += (i ? ", " : "") + std::string("jet_c") + std::to_string(i + 1) + " AS " + QuoteIdentifier(outputs[i].name);
@@ -148,11 +164,7 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
     if (!item.alias.empty()) scope.aliases.emplace_back(item.alias, v);
   }
   std::string sql = "SELECT ";
-  // DISTINCTROW drops rows repeated in the underlying tables; over one
-  // table (which has a key) that changes nothing, over a join DISTINCT on
-  // the selected columns is the approximation.
-  const bool singleTable = c.from.size() == 1 && c.from[0]->kind == TableSource::Kind::Table;
-  if (c.distinct || (c.distinctRow && !singleTable)) sql += "DISTINCT ";
+  if (Distinct(c)) sql += "DISTINCT ";
   sql += items;
   if (itemsEnd != nullptr) *itemsEnd = sql.size();
   if (!from.empty()) sql += " FROM " + from;
@@ -163,6 +175,14 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
   }
   if (c.having) sql += " HAVING " + Cond(*c.having, scope).sql;
   return sql;
+}
+
+// DISTINCTROW drops rows repeated in the underlying tables; over one table
+// (which has a key) that changes nothing, over a join DISTINCT on the
+// selected columns is the approximation.
+bool Emitter::Distinct(const SelectCore& c) {
+  const bool singleTable = c.from.size() == 1 && c.from[0]->kind == TableSource::Kind::Table;
+  return c.distinct || (c.distinctRow && !singleTable);
 }
 
 std::string Emitter::Star(const Expr& e, Scope& scope, std::vector<Col>& outputs) {
