@@ -1,8 +1,8 @@
 // The emitter's working state, shared by the files of emit/: static types of
 // emitted expressions, the sources a FROM clause brings into scope, and the
 // Emitter class whose members each file defines (statements.cpp, ddl.cpp,
-// select.cpp, expressions.cpp, functions.cpp). Internal to the translator:
-// translator.h is the contract.
+// keys.cpp, make_table.cpp, transform.cpp, select.cpp, expressions.cpp,
+// functions.cpp). Internal to the translator: translator.h is the contract.
 #pragma once
 
 #include <cstdint>
