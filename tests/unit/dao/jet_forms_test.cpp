@@ -120,6 +120,11 @@ TEST_F(JetFormsTest, IndexOptionsAndCountersMadeByStatements) {
   rs->Fields("Weight").SetValue(1);
   EXPECT_EQ(StatusOf([&] { rs->Update(); }), Jet(3058));
   rs->CancelUpdate();
+  rs->Close();
+  // A table rebuilt for ALTER COLUMN keeps its primary index and its guard.
+  db_->Execute("ALTER TABLE Tags ALTER COLUMN Weight DOUBLE");
+  EXPECT_EQ(Rows(*db_->OpenRecordset("Tags", dbOpenTable)), "a,-;b,-;c,-;");
+  EXPECT_EQ(StatusOf([&] { db_->Execute("INSERT INTO Tags (Weight) VALUES (2)"); }), Jet(3058));
 
   // An index that cannot be made is not half made.
   db_->Execute("INSERT INTO Tags (Tag) VALUES (\"d\")");
