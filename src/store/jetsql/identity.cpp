@@ -17,8 +17,9 @@ void OnRowChanged(void* state, int op, const char* schema, const char* table, sq
   if (op != SQLITE_INSERT) return;
   auto* last = static_cast<LastCounter*>(state);
   // The rowid stands for the table's INTEGER PRIMARY KEY, when there is one;
-  // the metadata says whether it counts (AUTOINCREMENT). It reads the parsed
-  // schema only, which the hook may do.
+  // the metadata says whether it counts (AUTOINCREMENT). Looking it up reads
+  // the parsed schema and neither prepares nor steps a statement, which the
+  // hook must not do.
   int autoIncrement = 0;
   if (sqlite3_table_column_metadata(last->db, schema, table, "rowid", nullptr, nullptr, nullptr, nullptr,
                                     &autoIncrement) == SQLITE_OK &&
