@@ -4,14 +4,17 @@
 #include <unistd.h>
 
 #include "store/dao/errors.h"
+#include "store/dao/external_files.h"
 #include "store/dao/file_ops.h"
-#include "store/dao/repair.h"
-#include "store/dao/tabledef.h"
 
 namespace albumcore::store::dao {
 
 com::ComPtr<Database> DBEngine::OpenDatabase(const std::string& path) {
-  return com::MakeObject<Database>(Session::Open(path));
+  return com::MakeObject<Database>(Session::Open(path, limits_));
+}
+
+std::string DBEngine::ReachableFile(const std::string& path) const {
+  return ResolveExternalFile(limits_.externalFiles, path);
 }
 
 void DBEngine::CompactDatabase(const std::string& source, const std::string& target) {
@@ -32,9 +35,9 @@ void DBEngine::CompactDatabase(const std::string& source, const std::string& tar
   }
 }
 
-void DBEngine::RepairDatabase(const std::string& path) {
+RepairReport DBEngine::RepairDatabase(const std::string& path) {
   if (!PathExists(path)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + path + "'");
-  RepairFile(path);
+  return RepairFile(path);
 }
 
 }  // namespace albumcore::store::dao

@@ -1,8 +1,10 @@
 #include "store/dao/execution.h"
 
 #include "store/dao/errors.h"
+#include "store/dao/system_tables.h"
 #include "store/dao/table_rebuild.h"
 #include "store/dao/values.h"
+#include "store/jetsql/jet_text.h"
 
 namespace albumcore::store::dao {
 
@@ -53,19 +55,31 @@ int64_t Run(Session& session, std::string_view sql, const std::vector<com::Varia
 
 }  // namespace
 
-void CheckParameterCount(const jetsql::Translation& t, size_t given) {
-  if (given < t.parameters.size())
-    ThrowJet(jeterr::kTooFewParameters, "Too few parameters. Expected " + std::to_string(t.parameters.size() - given) + ".");
+void CheckParameters(const jetsql::Translation& t, const std::vector<com::Variant>& values) {
+  if (values.size() < t.parameters.size())
+    ThrowJet(jeterr::kTooFewParameters,
+             "Too few parameters. Expected " + std::to_string(t.parameters.size() - values.size()) + ".");
+  for (size_t i = 0; i < values.size(); ++i)
+    if (values[i].vt() == com::VT_BSTR && jetsql::FindInvalidUtf8(values[i].bstr().str()))
+      ThrowJet(jeterr::kInvalidArgument, "The text of parameter " + std::to_string(i + 1) + " is not valid UTF-8.");
 }
 
 int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values) {
   if (t.returnsRows()) ThrowJet(jeterr::kCannotExecuteSelect, "Cannot execute a select query.");
-  CheckParameterCount(t, values.size());
+  CheckParameters(t, values);
   if (t.columnChange) {
+    // The rebuild runs with the adapter's rights, so the authorizer would
+    // not stop it on a system table.
+    if (IsSystemTable(t.columnChange->table))
+      ThrowJet(jeterr::kReadOnly, "Could not update; the object '" + t.columnChange->table + "' is read-only.");
     ChangeColumn(session, *t.columnChange);
     return 0;
   }
   if (t.sql.empty() && t.before.empty() && t.after.empty()) return 0;
+  // SQL text never runs with the adapter's rights, even when the adapter
+  // itself runs it.
+  const RightsScope rights(t.changesSchema() ? SqlRights::SchemaChange : SqlRights::ClientText);
+  const auto run = session.TimeRun();
   AttachedFiles attached(session, t.attachments);
   const auto op = t.kind == jetsql::StatementKind::Delete ? jetsql::FailingOperation::Delete
                                                          : jetsql::FailingOperation::Other;
@@ -84,7 +98,7 @@ int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vec
 com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const jetsql::Translation& t,
                                 std::vector<com::Variant> values, int type, std::string_view jet) {
   if (!t.returnsRows()) ThrowJet(jeterr::kInvalidOperation, "Invalid operation.");
-  CheckParameterCount(t, values.size());
+  CheckParameters(t, values);
   RecordsetSource source;
   source.sql = t.sql;
   std::string crosstab;
@@ -105,6 +119,7 @@ std::string ResolvePivot(Session& session, const jetsql::Translation& t, std::ve
     AttachedFiles attached(session, t.attachments);
     Statement s = session.statements().Acquire(t.pivot->valuesSql, attached.empty());
     BindAll(s.get(), values);
+    const auto run = session.TimeRun();
     int rc;
     while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
       if (t.columns.size() + names.size() >= jetsql::kMaxQueryColumns)

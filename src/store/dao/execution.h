@@ -16,14 +16,15 @@
 namespace albumcore::store::dao {
 
 // Raises 3061 "Too few parameters. Expected N." when fewer values than the
-// statement's parameters are given.
-void CheckParameterCount(const jetsql::Translation& t, size_t given);
+// statement's parameters are given, 3001 for text that is not valid UTF-8.
+void CheckParameters(const jetsql::Translation& t, const std::vector<com::Variant>& values);
 
 // Runs an action statement, with the statements before and after it as one
-// unit that a failure rolls back; returns the number of rows it changed
-// (none for schema statements; SELECT INTO counts the rows of its new
-// table). An empty translation (nothing to do) changes nothing. 3065 for a
-// SELECT.
+// unit that a failure rolls back, within the session's time budget; returns
+// the number of rows it changed (none for schema statements; SELECT INTO
+// counts the rows of its new table). An empty translation (nothing to do)
+// changes nothing. 3065 for a SELECT, 3027 for a write to a system table,
+// 3234 when the budget runs out.
 int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values);
 
 // A crosstab without IN (...): reads the pivot values (with `values` bound)

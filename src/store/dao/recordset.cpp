@@ -132,6 +132,7 @@ bool Recordset::Seek(int64_t target) {
     sqlite3_reset(s);
     stmtPos_ = -1;
   }
+  const auto run = session_->TimeRun();  // one move, however many rows it steps over
   while (stmtPos_ < target) {
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
@@ -297,6 +298,7 @@ void Recordset::Find(std::string_view criteria, int64_t from) {
   std::unordered_set<int64_t> matches;
   {
     Statement s = session_->statements().Acquire(*with);
+    const auto run = session_->TimeRun();
     int rc;
     while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) matches.insert(sqlite3_column_int64(s.get(), 0));
     if (rc != SQLITE_DONE) ThrowEngineError(db(), rc);

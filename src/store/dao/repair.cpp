@@ -1,21 +1,31 @@
-#include "store/jetsql/sql_quoting.h"
 #include "store/dao/repair.h"
 
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <limits>
-#include <vector>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
 
 #include "store/dao/errors.h"
 #include "store/dao/file_ops.h"
-#include "store/dao/stored_queries.h"
+#include "store/dao/one_shot_statement.h"
+#include "store/dao/page_salvage.h"
+#include "store/jetsql/ascii.h"
 #include "store/jetsql/connection.h"
+#include "store/jetsql/sql_quoting.h"
 
 namespace albumcore::store::dao {
 
 namespace {
 
+constexpr const char* kSequenceTable = "sqlite_sequence";
+constexpr const char* kDamagedSuffix = ".damaged";
+
+// A connection of our own, with the collation and functions the schema names.
 class Connection {
  public:
   Connection(const std::string& path, int flags) {
@@ -34,208 +44,303 @@ class Connection {
     if (db_ != nullptr) sqlite3_close_v2(db_);
     db_ = nullptr;
   }
-  int Exec(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); }
 
  private:
   sqlite3* db_ = nullptr;
 };
 
-class Stmt {
- public:
-  Stmt(sqlite3* db, const std::string& sql) { rc_ = sqlite3_prepare_v2(db, sql.c_str(), -1, &s_, nullptr); }
-  ~Stmt() { sqlite3_finalize(s_); }
-  Stmt(const Stmt&) = delete;
-  Stmt& operator=(const Stmt&) = delete;
-  bool ok() const { return rc_ == SQLITE_OK && s_ != nullptr; }
-  sqlite3_stmt* get() const { return s_; }
-
- private:
-  sqlite3_stmt* s_ = nullptr;
-  int rc_;
-};
-
-struct SchemaEntry {
-  std::string type, name, sql;
-};
-
-bool IntegrityOk(sqlite3* db) {
-  Stmt check(db, "PRAGMA integrity_check");
-  if (!check.ok()) return false;
-  std::vector<std::string> lines;
-  int rc;
-  while ((rc = sqlite3_step(check.get())) == SQLITE_ROW) {
-    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
-    lines.push_back(t != nullptr ? t : "");
+// Folds the log into the file, then asks SQLite whether the file is intact.
+bool Intact(const std::string& path) {
+  Connection db(path, SQLITE_OPEN_READWRITE);
+  if (sqlite3_exec(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr) != SQLITE_OK)
+    std::cerr << path << ": the log could not be folded into the file: " << sqlite3_errmsg(db.get()) << "\n";
+  try {
+    OneShotStatement check(db.get(), "PRAGMA integrity_check");
+    return check.Step() && check.Text(0) == "ok" && !check.Step();
+  } catch (const com::ComError& e) {
+    if (e.hr() == com::JetError(jeterr::kBadFormat)) throw;
+    return false;  // not even the check runs: damaged
   }
-  return rc == SQLITE_DONE && lines.size() == 1 && lines[0] == "ok";
 }
 
-std::vector<SchemaEntry> ReadSchema(sqlite3* db) {
-  Stmt s(db, "SELECT type, name, sql FROM sqlite_schema WHERE sql IS NOT NULL");
-  if (!s.ok()) {
-    if ((sqlite3_errcode(db) & 0xFF) == SQLITE_NOTADB) ThrowJet(jeterr::kBadFormat, "Unrecognized database format");
-    ThrowJet(jeterr::kCorrupt, "the schema of the database cannot be read");
+bool StartsWithWords(std::string_view sql, std::initializer_list<std::string_view> words) {
+  size_t pos = 0;
+  for (const std::string_view word : words) {
+    while (pos < sql.size() && std::isspace(static_cast<unsigned char>(sql[pos]))) ++pos;
+    if (!jetsql::IEquals(sql.substr(pos, word.size()), word)) return false;
+    pos += word.size();
+    if (pos < sql.size() && !std::isspace(static_cast<unsigned char>(sql[pos]))) return false;
   }
-  std::vector<SchemaEntry> entries;
-  int rc;
-  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
-    auto text = [&](int i) {
-      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), i));
-      return std::string(t != nullptr ? t : "");
-    };
-    entries.push_back({text(0), text(1), text(2)});
-  }
-  if (rc != SQLITE_DONE) ThrowJet(jeterr::kCorrupt, "the schema of the database cannot be read");
-  return entries;
+  return true;
 }
 
-// Copies rows of one table, passing over the places that do not read.
-class TableCopier {
- public:
-  TableCopier(sqlite3* from, sqlite3* to, const std::string& table, RepairReport& report)
-      : from_(from), to_(to), table_(jetsql::QuoteIdentifier(table)), report_(report) {}
+// The schema text of a damaged file is data: run it only when it is the one
+// CREATE statement its entry says it is. Nullopt on success, else the reason.
+std::optional<std::string> CreateObject(sqlite3* db, const SchemaEntry& entry) {
+  const bool expected = entry.type == "table"   ? StartsWithWords(entry.sql, {"CREATE", "TABLE"})
+                        : entry.type == "view"  ? StartsWithWords(entry.sql, {"CREATE", "VIEW"})
+                        : entry.type == "trigger" ? StartsWithWords(entry.sql, {"CREATE", "TRIGGER"})
+                        : StartsWithWords(entry.sql, {"CREATE", "INDEX"}) ||
+                              StartsWithWords(entry.sql, {"CREATE", "UNIQUE", "INDEX"});
+  if (!expected) return "its definition is not a CREATE " + jetsql::Upper(entry.type) + " statement";
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  int rc = sqlite3_prepare_v2(db, entry.sql.c_str(), static_cast<int>(entry.sql.size()), &stmt, &tail);
+  if (rc == SQLITE_OK && tail != nullptr)
+    for (; *tail != '\0'; ++tail)
+      if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') rc = SQLITE_MISUSE;
+  if (rc == SQLITE_OK) rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+  std::string error = rc == SQLITE_MISUSE ? "its definition holds more than one statement" : sqlite3_errmsg(db);
+  sqlite3_finalize(stmt);
+  if (rc == SQLITE_OK) return std::nullopt;
+  return error;
+}
 
-  void Run() {
-    Stmt read(from_, "SELECT rowid, * FROM " + table_ + " WHERE rowid >= ?1 ORDER BY rowid");
-    if (!read.ok()) {
-      CopyWithoutRowid();
+// The new file, filled row by row.
+class RebuiltFile final : public RowSink {
+ public:
+  RebuiltFile(const std::string& path, const FileHeader& header) : db_(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {
+    // Nothing else sees the file before it is complete and synced, so it
+    // needs no journal; triggers and relations are added after the rows.
+    Exec("PRAGMA page_size = " + std::to_string(header.pageSize));
+    Exec(std::string("PRAGMA auto_vacuum = ") + (header.incrementalVacuum ? "2" : header.autoVacuum ? "1" : "0"));
+    Exec("PRAGMA journal_mode = OFF");
+    Exec("PRAGMA synchronous = OFF");
+    Exec("PRAGMA foreign_keys = OFF");
+    Exec("BEGIN");
+  }
+
+  // Tables and their indexes; the shapes of the tables made.
+  std::vector<TableShape> CreateLayout(const std::vector<SchemaEntry>& schema, RepairReport& report) {
+    for (const auto& e : schema) {
+      if (e.type != "table" || jetsql::IEquals(e.name.substr(0, 7), "sqlite_")) continue;
+      if (auto error = CreateObject(db_.get(), e)) {
+        report.notRestored.push_back("table " + e.name + ": " + *error);
+        continue;
+      }
+      if (jetsql::Upper(e.sql).find("WITHOUT ROWID") != std::string::npos) {
+        report.notRestored.push_back("rows of table " + e.name + ": a table without rowids is not read page by page");
+        continue;
+      }
+      AddShape(e.name, e.root);
+    }
+    // SQLite made it with the first AUTOINCREMENT table.
+    for (const auto& e : schema)
+      if (e.type == "table" && jetsql::IEquals(e.name, kSequenceTable) && HasTable(kSequenceTable)) AddShape(e.name, e.root);
+    for (const auto& e : schema)
+      if (e.type == "index" && !e.sql.empty())
+        if (auto error = CreateObject(db_.get(), e)) report.notRestored.push_back("index " + e.name + ": " + *error);
+    return shapes_;
+  }
+
+  void Put(size_t table, int64_t rowid, const Record& values) override {
+    if (jetsql::IEquals(shapes_[table].name, kSequenceTable)) {
+      if (values.size() == 2 && values[0].kind == RecordValue::Kind::Text && values[1].kind == RecordValue::Kind::Integer)
+        counters_.emplace_back(values[0].bytes, values[1].integer);
       return;
     }
-    const int columns = sqlite3_column_count(read.get());
-    std::string insert = "INSERT OR IGNORE INTO " + table_ + " (rowid";
-    std::string values = ") VALUES (?1";
-    for (int i = 1; i < columns; ++i) {
-      insert += ", " + jetsql::QuoteIdentifier(sqlite3_column_name(read.get(), i));
-      values += ", ?" + std::to_string(i + 1);
+    OneShotStatement* insert = InsertFor(table, values.size());
+    if (insert == nullptr) return;
+    try {
+      insert->Reset();
+      insert->Bind(1, rowid);
+      int parameter = 2;
+      for (size_t i = 0; i < values.size(); ++i)
+        if (static_cast<int>(i) != shapes_[table].rowidColumn) Bind(*insert, parameter++, values[i]);
+      insert->Run();
+      kept_[table].push_back(rowid);
+    } catch (const com::ComError&) {
+      // A row the rebuilt layout refuses (a duplicate key, a missing value)
+      // counts as lost; the damaged copy still holds it.
     }
-    Stmt write(to_, insert + values + ")");
-    if (!write.ok()) return;
-    int64_t start = std::numeric_limits<int64_t>::min();
-    for (;;) {
-      sqlite3_reset(read.get());
-      sqlite3_bind_int64(read.get(), 1, start);
-      int64_t next = start;
-      int rc;
-      while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-        const int64_t rowid = sqlite3_column_int64(read.get(), 0);
-        for (int i = 0; i < columns; ++i) sqlite3_bind_value(write.get(), i + 1, sqlite3_column_value(read.get(), i));
-        if (sqlite3_step(write.get()) == SQLITE_DONE) ++report_.rowsCopied;
-        sqlite3_reset(write.get());
-        if (rowid == std::numeric_limits<int64_t>::max()) return;
-        next = rowid + 1;
-      }
-      if (rc == SQLITE_DONE) return;
-      ++report_.gapsSkipped;
-      auto resume = ResumePoint(next);
-      if (!resume) return;
-      start = *resume;
+  }
+
+  // Counters, views, triggers and header values, then the commit.
+  void Finish(const std::vector<SchemaEntry>& schema, const FileHeader& header, RepairReport& report) {
+    for (const auto& [name, seq] : counters_) {
+      // Never lower than the file said, so no AutoNumber is given out twice.
+      OneShotStatement raise(db_.get(), "UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1");
+      raise.Bind(1, name).Bind(2, seq).Run();
+      if (sqlite3_changes(db_.get()) == 0 && HasTable(name))
+        OneShotStatement(db_.get(), "INSERT INTO sqlite_sequence (name, seq) VALUES (?1, ?2)").Bind(1, name).Bind(2, seq).Run();
     }
+    for (const char* type : {"view", "trigger"})
+      for (const auto& e : schema)
+        if (e.type == type)
+          if (auto error = CreateObject(db_.get(), e)) report.notRestored.push_back(e.type + " " + e.name + ": " + *error);
+    Exec("PRAGMA user_version = " + std::to_string(header.userVersion));
+    Exec("PRAGMA application_id = " + std::to_string(header.applicationId));
+    Exec("COMMIT");
+    db_.Close();
+  }
+
+  // Rowids written per table, sorted.
+  std::vector<int64_t> Kept(size_t table) {
+    auto& kept = kept_[table];
+    std::sort(kept.begin(), kept.end());
+    return kept;
   }
 
  private:
-  // 1: a row at or after `rowid` reads, 0: nothing after it, -1: unreadable.
-  int Probe(int64_t rowid) {
-    Stmt probe(from_, "SELECT * FROM " + table_ + " WHERE rowid >= ?1 ORDER BY rowid LIMIT 1");
-    if (!probe.ok()) return -1;
-    sqlite3_bind_int64(probe.get(), 1, rowid);
-    const int rc = sqlite3_step(probe.get());
-    return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : -1;
+  struct Columns {
+    std::vector<std::string> names;
+    std::string rowidName;
+  };
+
+  void Exec(const std::string& sql) {
+    const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowEngineError(db_.get(), rc);
   }
 
-  // The smallest rowid after `from` at which reading works again.
-  std::optional<int64_t> ResumePoint(int64_t from) {
-    int64_t bad = from;  // reading from here fails
-    int64_t step = 1;
-    int64_t good = 0;
-    for (;;) {
-      if (bad > std::numeric_limits<int64_t>::max() - step) return std::nullopt;
-      const int64_t candidate = bad + step;
-      const int r = Probe(candidate);
-      if (r == 0) return std::nullopt;
-      if (r == 1) {
-        good = candidate;
-        break;
+  bool HasTable(const std::string& name) {
+    OneShotStatement s(db_.get(), "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+    return s.Bind(1, name).Step();
+  }
+
+  void AddShape(const std::string& name, uint32_t root) {
+    TableShape shape{name, root, {}, -1};
+    Columns columns;
+    int keyColumns = 0;
+    int integerKey = -1;
+    OneShotStatement info(db_.get(), "SELECT name, type, pk FROM pragma_table_info(?1)");
+    info.Bind(1, name);
+    while (info.Step()) {
+      columns.names.push_back(info.Text(0));
+      shape.columns.push_back(AffinityOf(info.Text(1)));
+      if (info.Int(2) > 0) {
+        ++keyColumns;
+        if (jetsql::IEquals(info.Text(1), "INTEGER")) integerKey = static_cast<int>(shape.columns.size()) - 1;
       }
-      bad = candidate;
-      if (step > std::numeric_limits<int64_t>::max() / 2) return std::nullopt;
-      step *= 2;
     }
-    while (good - bad > 1) {
-      const int64_t mid = bad + (good - bad) / 2;
-      if (Probe(mid) == 1) good = mid;
-      else bad = mid;
+    if (keyColumns == 1) shape.rowidColumn = integerKey;
+    // Declared without types; its rows are a name and a number.
+    if (jetsql::IEquals(name, kSequenceTable)) shape.columns = {Affinity::Text, Affinity::Integer};
+    columns.rowidName = shape.rowidColumn >= 0 ? columns.names[static_cast<size_t>(shape.rowidColumn)] : "rowid";
+    for (const char* alias : {"rowid", "_rowid_", "oid"}) {
+      if (shape.rowidColumn >= 0) break;
+      columns.rowidName = alias;
+      if (std::none_of(columns.names.begin(), columns.names.end(),
+                       [&](const std::string& c) { return jetsql::IEquals(c, alias); }))
+        break;
     }
-    return good;
+    shapes_.push_back(std::move(shape));
+    columns_.push_back(std::move(columns));
+    kept_.emplace_back();
   }
 
-  void CopyWithoutRowid() {
-    Stmt read(from_, "SELECT * FROM " + table_);
-    if (!read.ok()) return;
-    const int columns = sqlite3_column_count(read.get());
-    std::string insert = "INSERT OR IGNORE INTO " + table_ + " VALUES (";
-    for (int i = 0; i < columns; ++i) insert += (i ? ", ?" : "?") + std::to_string(i + 1);
-    Stmt write(to_, insert + ")");
-    if (!write.ok()) return;
-    while (sqlite3_step(read.get()) == SQLITE_ROW) {
-      for (int i = 0; i < columns; ++i) sqlite3_bind_value(write.get(), i + 1, sqlite3_column_value(read.get(), i));
-      if (sqlite3_step(write.get()) == SQLITE_DONE) ++report_.rowsCopied;
-      sqlite3_reset(write.get());
+  // The insert for rows of `count` values (rows older than an added column
+  // have fewer); null when the table has fewer columns than that.
+  OneShotStatement* InsertFor(size_t table, size_t count) {
+    const Columns& columns = columns_[table];
+    if (count > columns.names.size()) return nullptr;
+    auto& insert = inserts_[{table, count}];
+    if (!insert) {
+      std::string names = jetsql::QuoteIdentifier(columns.rowidName), values = "?1";
+      int parameter = 2;
+      for (size_t i = 0; i < count; ++i) {
+        if (static_cast<int>(i) == shapes_[table].rowidColumn) continue;
+        names += ", " + jetsql::QuoteIdentifier(columns.names[i]);
+        values += ", ?" + std::to_string(parameter++);
+      }
+      insert = std::make_unique<OneShotStatement>(
+          db_.get(), "INSERT INTO " + jetsql::QuoteIdentifier(shapes_[table].name) + " (" + names + ") VALUES (" + values + ")");
+    }
+    return insert.get();
+  }
+
+  static void Bind(OneShotStatement& s, int parameter, const RecordValue& v) {
+    switch (v.kind) {
+      case RecordValue::Kind::Null: s.BindNull(parameter); break;
+      case RecordValue::Kind::Integer: s.Bind(parameter, v.integer); break;
+      case RecordValue::Kind::Real: s.Bind(parameter, v.real); break;
+      case RecordValue::Kind::Text: s.Bind(parameter, std::string_view(v.bytes)); break;
+      case RecordValue::Kind::Blob: s.BindBlob(parameter, v.bytes); break;
     }
   }
 
-  sqlite3* from_;
-  sqlite3* to_;
-  std::string table_;
-  RepairReport& report_;
+  Connection db_;
+  std::vector<TableShape> shapes_;
+  std::vector<Columns> columns_;
+  std::vector<std::vector<int64_t>> kept_;
+  std::map<std::pair<size_t, size_t>, std::unique_ptr<OneShotStatement>> inserts_;
+  std::vector<std::pair<std::string, int64_t>> counters_;
 };
 
-void Rebuild(sqlite3* from, const std::string& target, RepairReport& report) {
-  const auto schema = ReadSchema(from);
-  Connection to(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-  to.Exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
-  for (const auto& e : schema)
-    if (e.type == "table" && e.name.rfind("sqlite_", 0) != 0) to.Exec(e.sql);
-  for (const auto& e : schema)
-    if (e.type == "table" && e.name.rfind("sqlite_", 0) != 0) TableCopier(from, to.get(), e.name, report).Run();
-  {
-    // Counters continue after the highest number ever given out.
-    Stmt seq(from, "SELECT name, seq FROM sqlite_sequence");
-    Stmt put(to.get(), "INSERT INTO sqlite_sequence (name, seq) VALUES (?1, ?2)");
-    if (seq.ok() && put.ok()) {
-      to.Exec("DELETE FROM sqlite_sequence");
-      while (sqlite3_step(seq.get()) == SQLITE_ROW) {
-        sqlite3_bind_value(put.get(), 1, sqlite3_column_value(seq.get(), 0));
-        sqlite3_bind_value(put.get(), 2, sqlite3_column_value(seq.get(), 1));
-        sqlite3_step(put.get());
-        sqlite3_reset(put.get());
-      }
+int64_t CountMissing(const std::vector<int64_t>& known, const std::vector<int64_t>& kept) {
+  int64_t missing = 0;
+  for (const int64_t rowid : known)
+    if (!std::binary_search(kept.begin(), kept.end(), rowid)) ++missing;
+  return missing;
+}
+
+// Keeps the damaged original as "<path>.damaged" (a second name for the same
+// file where the file system allows, else a copy), with its log if it has one.
+std::string KeepDamagedCopy(const std::string& path) {
+  const std::string copy = path + kDamagedSuffix;
+  const std::string temporary = TemporarySibling(copy);
+  if (::link(path.c_str(), temporary.c_str()) != 0) {
+    std::error_code error;
+    std::filesystem::copy_file(path, temporary, error);
+    if (error) {
+      ::unlink(temporary.c_str());
+      ThrowJet(jeterr::kIoError, "cannot keep the damaged file as '" + copy + "': " + error.message());
     }
   }
-  // An index whose rows now conflict, or a view or trigger that no longer
-  // prepares, is left out rather than losing the rows.
-  for (const char* type : {"index", "view", "trigger"})
-    for (const auto& e : schema)
-      if (e.type == type) to.Exec(e.sql);
-  if (to.Exec("COMMIT") != SQLITE_OK) ThrowEngineError(to.get(), sqlite3_errcode(to.get()));
-  to.Close();
+  SyncAndRename(temporary, copy);
+  std::error_code ignored;
+  const std::string log = path + "-wal";
+  if (std::filesystem::file_size(log, ignored) > 0 && !ignored) {
+    std::filesystem::rename(log, copy + "-wal", ignored);
+  } else {
+    std::filesystem::remove(copy + "-wal", ignored);
+  }
+  std::filesystem::remove(copy + "-shm", ignored);
+  return copy;
 }
 
 }  // namespace
 
+int64_t RepairReport::rowsKept() const {
+  int64_t n = 0;
+  for (const auto& t : tables) n += t.kept;
+  return n;
+}
+
+int64_t RepairReport::rowsLost() const {
+  int64_t n = 0;
+  for (const auto& t : tables) n += t.lost;
+  return n;
+}
+
 RepairReport RepairFile(const std::string& path) {
   RepairReport report;
-  Connection from(path, SQLITE_OPEN_READWRITE);
-  {
-    Stmt header(from.get(), "SELECT count(*) FROM sqlite_schema");
-    if (!header.ok() && (sqlite3_errcode(from.get()) & 0xFF) == SQLITE_NOTADB)
-      ThrowJet(jeterr::kBadFormat, "Unrecognized database format");
-  }
-  if (IntegrityOk(from.get())) return report;
+  if (Intact(path)) return report;
   report.damaged = true;
+  const PageReader file(path);
+  PageSalvage salvage(file);
+  const auto schema = salvage.ReadSchema();
+  if (std::none_of(schema.begin(), schema.end(), [](const SchemaEntry& e) { return e.type == "table"; }))
+    ThrowJet(jeterr::kCorrupt, "the schema of the database '" + path + "' cannot be read");
+
   const std::string temporary = TemporarySibling(path);
   try {
-    Rebuild(from.get(), temporary, report);
-    from.Close();
+    RebuiltFile rebuilt(temporary, file.header());
+    const auto tables = rebuilt.CreateLayout(schema, report);
+    std::vector<std::pair<uint32_t, size_t>> indexes;
+    for (const auto& e : schema) {
+      if (e.type != "index") continue;
+      for (size_t t = 0; t < tables.size(); ++t)
+        if (jetsql::IEquals(tables[t].name, e.table)) indexes.emplace_back(e.root, t);
+    }
+    const SalvageCounts counts = salvage.Run(tables, indexes, rebuilt);
+    rebuilt.Finish(schema, file.header(), report);
+    for (size_t t = 0; t < tables.size(); ++t) {
+      if (jetsql::IEquals(tables[t].name, kSequenceTable)) continue;
+      const auto kept = rebuilt.Kept(t);
+      report.tables.push_back({tables[t].name, static_cast<int64_t>(kept.size()), CountMissing(counts.knownRowids[t], kept)});
+    }
+    report.unplacedRows = counts.unplacedRows;
+    report.damagedCopy = KeepDamagedCopy(path);
     RemoveSideFiles(path);
     SyncAndRename(temporary, path);
   } catch (...) {

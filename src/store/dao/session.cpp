@@ -4,6 +4,7 @@
 
 #include "store/dao/errors.h"
 #include "store/dao/stored_queries.h"
+#include "store/dao/system_tables.h"
 #include "store/jetsql/connection.h"
 #include "store/jetsql/sql_quoting.h"
 
@@ -29,7 +30,7 @@ void Pragma(sqlite3* db, const char* sql, bool readOnlyOk) {
 
 }  // namespace
 
-std::shared_ptr<Session> Session::Open(const std::string& path) {
+std::shared_ptr<Session> Session::Open(const std::string& path, const SqlLimits& limits) {
   if (path.empty() || !FileExists(path)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + path + "'");
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -37,18 +38,22 @@ std::shared_ptr<Session> Session::Open(const std::string& path) {
     sqlite3_close(db);
     ThrowJet(jeterr::kFileNotFound, "Could not open file '" + path + "'");
   }
-  std::shared_ptr<Session> session(new Session(path, db));
+  std::shared_ptr<Session> session(new Session(path, db, limits));
   sqlite3_busy_timeout(db, 5000);
   jetsql::ConfigureConnection(db);
+  ProtectSystemTables(db);
   Pragma(db, "SELECT count(*) FROM sqlite_schema", false);
   Pragma(db, "PRAGMA journal_mode=WAL", true);
   Pragma(db, "PRAGMA synchronous=NORMAL", false);
   return session;
 }
 
-Session::Session(std::string path, sqlite3* db)
+Session::Session(std::string path, sqlite3* db, const SqlLimits& limits)
     : path_(std::move(path)),
+      limits_(limits),
       db_(db),
+      budget_(std::make_unique<StatementBudget>(db, limits.statementBudget)),
+      openMark_(std::make_unique<OpenCatalogueMark>(path_)),
       statements_(std::make_unique<StatementCache>(db)),
       catalog_(std::make_unique<jetsql::SqliteSchemaCatalog>(db, kStoredQueryTable)),
       translator_(std::make_unique<jetsql::Translator>(*catalog_)),
@@ -114,24 +119,44 @@ void Session::ForgetStatements() noexcept {
 }
 
 void Session::Exec(const std::string& sql) {
+  const RightsScope adapter(SqlRights::Adapter);
   char* error = nullptr;
   const int rc = sqlite3_exec(db(), sql.c_str(), nullptr, nullptr, &error);
   sqlite3_free(error);
   if (rc != SQLITE_OK) ThrowEngineError(db_, rc);
 }
 
+void Session::FollowAutomaticRollback() noexcept {
+  if (depth_ == 0 || db_ == nullptr || sqlite3_get_autocommit(db_) == 0) return;
+  lostLevels_ = depth_;
+  depth_ = 0;
+  probe_->NoteRollback();
+}
+
 void Session::BeginTrans() {
+  FollowAutomaticRollback();
+  lostLevels_ = 0;
   Exec(depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT dao_" + std::to_string(depth_));
   ++depth_;
 }
 
 void Session::CommitTrans() {
+  FollowAutomaticRollback();
+  if (depth_ == 0 && lostLevels_ > 0) {
+    --lostLevels_;
+    ThrowJet(jeterr::kInvalidOperation, "The transaction was rolled back when a statement in it failed; nothing was committed.");
+  }
   if (depth_ == 0) ThrowJet(jeterr::kInvalidOperation, "CommitTrans without BeginTrans");
   Exec(depth_ == 1 ? "COMMIT" : "RELEASE dao_" + std::to_string(depth_ - 1));
   --depth_;
 }
 
 void Session::Rollback() {
+  FollowAutomaticRollback();
+  if (depth_ == 0 && lostLevels_ > 0) {
+    --lostLevels_;  // rolled back already
+    return;
+  }
   if (depth_ == 0) ThrowJet(jeterr::kInvalidOperation, "Rollback without BeginTrans");
   probe_->NoteRollback();  // savepoints roll back without SQLite's rollback hook
   if (depth_ == 1) {
@@ -158,14 +183,15 @@ void Session::Close() noexcept {
   storedQueries_.Clear();
   sqlite3_close_v2(db_);
   db_ = nullptr;
+  openMark_.reset();
 }
 
 AttachedFiles::AttachedFiles(Session& session, const std::vector<jetsql::Attachment>& files) : db_(session.db()) {
   try {
     for (const auto& file : files) {
-      if (!FileExists(file.file)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + file.file + "'");
+      const std::string reachable = ResolveExternalFile(session.limits().externalFiles, file.file);
       Statement s = session.statements().Acquire("ATTACH DATABASE ?1 AS " + jetsql::QuoteIdentifier(file.schema), false);
-      sqlite3_bind_text(s.get(), 1, file.file.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(s.get(), 1, reachable.c_str(), -1, SQLITE_TRANSIENT);
       const int rc = sqlite3_step(s.get());
       if (rc != SQLITE_DONE) ThrowEngineError(db_, rc);
       attached_.push_back(file.schema);

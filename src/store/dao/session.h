@@ -13,6 +13,11 @@
 // catalogue while connections are open: the compaction at close runs after
 // the last connection closed (SQLite checkpoints and removes them then), and
 // CompactDatabase itself checkpoints the source before copying.
+//
+// SQL text run on a session is confined (sql_limits.h): system tables are
+// read-only to it (system_tables.h), IN "file" reaches only the files the
+// limits allow (external_files.h), and each run has a time budget
+// (statement_budget.h).
 #pragma once
 
 #include <sqlite3.h>
@@ -24,7 +29,10 @@
 #include <vector>
 
 #include "store/dao/change_probe.h"
+#include "store/dao/external_files.h"
+#include "store/dao/sql_limits.h"
 #include "store/dao/sql_text.h"
+#include "store/dao/statement_budget.h"
 #include "store/dao/statement_cache.h"
 #include "store/dao/stored_query_cache.h"
 #include "store/jetsql/sqlite_catalog.h"
@@ -53,12 +61,13 @@ class Session {
  public:
   // Opens an existing catalogue read-write, shared. 3024 when the file does
   // not exist, 3343 when it is not a database.
-  static std::shared_ptr<Session> Open(const std::string& path);
+  static std::shared_ptr<Session> Open(const std::string& path, const SqlLimits& limits = {});
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   const std::string& path() const { return path_; }
+  const SqlLimits& limits() const { return limits_; }
   bool closed() const { return db_ == nullptr; }
   // The connection; 3420 after Close().
   sqlite3* db() const;
@@ -81,15 +90,22 @@ class Session {
   // MayBeUpdatable/WithRowid of recordset texts, remembered.
   UpdatableForms& updatableForms() { return updatableForms_; }
 
-  // Runs SQLite text without parameters or results (schema changes).
+  // Runs the adapter's own SQLite text (schema changes, with the adapter's
+  // rights) without parameters or results.
   void Exec(const std::string& sql);
 
+  // Times one run of SQL text (statement_budget.h): hold it while stepping.
+  // A statement it stops fails with 3234 naming the budget.
+  [[nodiscard]] StatementBudget::Run TimeRun() { return budget_->Start(); }
+
   // Nested transactions; the outermost is a real transaction, inner ones
-  // savepoints. Without one, every statement commits by itself.
+  // savepoints. Without one, every statement commits by itself. When SQLite
+  // rolled the transaction back by itself (a write stopped by the budget,
+  // a full disk), Rollback of each level then succeeds and CommitTrans
+  // fails with 3219.
   void BeginTrans();
   void CommitTrans();
   void Rollback();
-  int transactionDepth() const { return depth_; }
 
   void Register(SessionClient* client) noexcept;
   void Unregister(SessionClient* client) noexcept;
@@ -98,10 +114,15 @@ class Session {
   void Close() noexcept;
 
  private:
-  Session(std::string path, sqlite3* db);
+  Session(std::string path, sqlite3* db, const SqlLimits& limits);
+  // Notices a transaction SQLite rolled back by itself.
+  void FollowAutomaticRollback() noexcept;
 
   std::string path_;
+  SqlLimits limits_;
   sqlite3* db_;
+  std::unique_ptr<StatementBudget> budget_;
+  std::unique_ptr<OpenCatalogueMark> openMark_;
   std::unique_ptr<StatementCache> statements_;
   std::unique_ptr<jetsql::SqliteSchemaCatalog> catalog_;
   std::unique_ptr<jetsql::Translator> translator_;
@@ -109,11 +130,13 @@ class Session {
   StoredQueryCache storedQueries_;
   UpdatableForms updatableForms_;
   int depth_ = 0;
+  int lostLevels_ = 0;  // levels of a transaction SQLite rolled back
   SessionClient* clients_ = nullptr;  // most recently registered first
 };
 
 // Attaches the external files a translation names for as long as it lives;
-// detaches them (even after a failure) when it goes. 3024 for a missing file.
+// detaches them (even after a failure) when it goes. 3024 for a missing
+// file, and for one the session's limits do not reach.
 class AttachedFiles {
  public:
   AttachedFiles(Session& session, const std::vector<jetsql::Attachment>& files);

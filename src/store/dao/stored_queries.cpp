@@ -18,17 +18,6 @@ bool TableExists(sqlite3* db) {
 
 }  // namespace
 
-
-bool IsSystemTable(std::string_view name) {
-  auto starts = [&](std::string_view p) {
-    if (name.size() < p.size()) return false;
-    for (size_t i = 0; i < p.size(); ++i)
-      if (std::tolower(static_cast<unsigned char>(name[i])) != p[i]) return false;
-    return true;
-  };
-  return starts("sqlite_") || starts("msys");
-}
-
 std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name) {
   if (!TableExists(db)) return std::nullopt;
   OneShotStatement s(db, "SELECT SQL FROM " + jetsql::QuoteIdentifier(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE");
@@ -38,14 +27,10 @@ std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name) {
 }
 
 void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql) {
-  if (!TableExists(db)) {
-    char* error = nullptr;
-    const std::string ddl = "CREATE TABLE IF NOT EXISTS " + jetsql::QuoteIdentifier(kStoredQueryTable) +
-                            " (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)";
-    const int rc = sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, &error);
-    sqlite3_free(error);
-    if (rc != SQLITE_OK) ThrowEngineError(db, rc);
-  }
+  if (!TableExists(db))
+    OneShotStatement(db, "CREATE TABLE IF NOT EXISTS " + jetsql::QuoteIdentifier(kStoredQueryTable) +
+                             " (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)")
+        .Run();
   if (ReadStoredQuery(db, name)) ThrowJet(jeterr::kObjectExists, "Object '" + std::string(name) + "' already exists");
   OneShotStatement s(db, "INSERT INTO " + jetsql::QuoteIdentifier(kStoredQueryTable) + " (Name, SQL) VALUES (?1, ?2)");
   s.Bind(1, name);

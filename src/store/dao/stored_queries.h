@@ -13,9 +13,6 @@ namespace albumcore::store::dao {
 
 inline constexpr const char* kStoredQueryTable = "MSysQueries";
 
-// Tables the adapter keeps for itself; TableDefs does not list them.
-bool IsSystemTable(std::string_view name);
-
 // The stored text of query `name`; nullopt when there is none.
 std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name);
 // Adds a query (creating the table on first use); 3012 when one of that name exists.

@@ -4,7 +4,7 @@
 
 #include "store/dao/errors.h"
 #include "store/dao/one_shot_statement.h"
-#include "store/dao/stored_queries.h"
+#include "store/dao/system_tables.h"
 #include "store/jetsql/jet_values.h"
 #include "store/jetsql/sqlite_catalog.h"
 #include "store/jetsql/sql_quoting.h"

@@ -74,7 +74,8 @@ com::HRESULT MapSqliteError(int extendedCode, std::string_view message, FailingO
     case SQLITE_INTERRUPT:
     case SQLITE_ABORT:
       return com::JetError(kCanceled);
-    case SQLITE_AUTH:
+    case SQLITE_AUTH:  // only the adapter's authorizer refuses, and only writes
+      return com::JetError(kReadOnly);
     case SQLITE_PERM:
       return com::JetError(kNoPermission);
     case SQLITE_RANGE:

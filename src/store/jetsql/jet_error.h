@@ -66,6 +66,7 @@ inline constexpr uint16_t kRelatedRecords = 3200;      // cannot delete: related
 inline constexpr uint16_t kRelatedRequired = 3201;     // cannot add/change: related record required
 inline constexpr uint16_t kDatabaseExists = 3204;
 inline constexpr uint16_t kLocked = 3218;
+inline constexpr uint16_t kQueryTimeout = 3234;        // query timeout expired
 inline constexpr uint16_t kInvalidOperation = 3219;
 inline constexpr uint16_t kNotSupported = 3251;
 inline constexpr uint16_t kInvalidFieldType = 3259;

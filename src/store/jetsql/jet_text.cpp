@@ -41,6 +41,18 @@ char32_t DecodeUtf8(std::string_view s, size_t& i) {
   return c;
 }
 
+std::optional<size_t> FindInvalidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t at = i;
+    if (DecodeUtf8(s, i) >= kInvalidBase) return at;
+  }
+  return std::nullopt;
+}
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c >= kInvalidBase) {
     out += static_cast<char>(c - kInvalidBase);

@@ -17,6 +17,10 @@ namespace albumcore::store::jetsql {
 inline constexpr char32_t kInvalidBase = 0x110000;
 char32_t DecodeUtf8(std::string_view s, size_t& i);
 void AppendUtf8(std::string& out, char32_t c);  // kInvalidBase + b appends byte b
+// The offset of the first byte that does not start a well-formed UTF-8
+// character (overlong forms and encoded surrogates included); nullopt when
+// the whole text is well formed.
+std::optional<size_t> FindInvalidUtf8(std::string_view s);
 
 // Unicode simple case folding of one character (length-preserving).
 char32_t FoldCase(char32_t c);

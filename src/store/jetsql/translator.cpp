@@ -1,6 +1,8 @@
 #include "store/jetsql/translator.h"
 
 #include "store/jetsql/emitter.h"
+#include "store/jetsql/jet_error.h"
+#include "store/jetsql/jet_text.h"
 #include "store/jetsql/parser.h"
 
 namespace albumcore::store::jetsql {
@@ -12,6 +14,10 @@ std::optional<int> Translation::ParameterNumber(std::string_view name) const {
 }
 
 Translation TranslateStatement(std::string_view jet, SchemaCatalog& catalog) {
+  // Text that is not UTF-8 would reach the file, and every reader after it,
+  // as bytes no client can have meant.
+  if (const auto at = FindInvalidUtf8(jet))
+    ThrowJet(jeterr::kInvalidArgument, "The SQL text is not valid UTF-8 (byte " + std::to_string(*at) + ").");
   const Statement statement = ParseStatement(jet);
   return EmitStatement(statement, catalog);
 }

@@ -125,7 +125,8 @@ struct Translation {
   std::optional<int> ParameterNumber(std::string_view name) const;
 };
 
-// One statement, no cache. Raises com::ComError with a Jet status.
+// One statement, no cache. Raises com::ComError with a Jet status; 3001 for
+// text that is not valid UTF-8.
 Translation TranslateStatement(std::string_view jet, SchemaCatalog& catalog);
 
 // The crosstab statement of `t.pivot` with one column per name, in order;

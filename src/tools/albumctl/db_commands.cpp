@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -26,6 +27,7 @@ struct DbArgs {
   std::string query;
   std::vector<std::string> params;
   bool json = false;
+  int64_t budgetMs = store::dao::kDefaultStatementBudget.count();
 };
 
 // "name=value": a whole number becomes VT_I4, anything else text.
@@ -55,8 +57,36 @@ auto AboutFile(const std::string& file, Body&& body) {
   }
 }
 
-com::ComPtr<store::dao::Database> OpenFile(const std::string& file) {
-  return AboutFile(file, [&] { return com::MakeObject<DBEngine>()->OpenDatabase(file); });
+// Offline, SQL text keeps the user's own rights over files; only its run
+// time is bounded.
+com::ComPtr<store::dao::Database> OpenFile(const std::string& file,
+                                          int64_t budgetMs = store::dao::kDefaultStatementBudget.count()) {
+  return AboutFile(file, [&] {
+    auto engine = com::MakeObject<DBEngine>();
+    engine->SetLimits({.statementBudget = std::chrono::milliseconds(budgetMs), .externalFiles = {}});
+    return engine->OpenDatabase(file);
+  });
+}
+
+void AddBudgetOption(CLI::App& command, DbArgs& args) {
+  command.add_option("--time-budget", args.budgetMs, "milliseconds a statement may run before it is stopped (0: no limit)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+}
+
+void PrintRepairReport(const store::dao::RepairReport& report, const std::string& file) {
+  if (!report.damaged) {
+    std::cout << file << " is intact; nothing to repair\n";
+    return;
+  }
+  for (const auto& t : report.tables)
+    if (t.kept > 0 || t.lost > 0)
+      std::cout << "  " << t.table << ": " << t.kept << " rows kept, " << t.lost << " lost\n";
+  if (report.unplacedRows > 0)
+    std::cout << "  " << report.unplacedRows << " rows found on lost pages belong to no table their shape names\n";
+  for (const auto& what : report.notRestored) std::cout << "  not restored: " << what << "\n";
+  std::cout << "repaired " << file << ": " << report.rowsKept() << " rows kept, " << report.rowsLost()
+            << " lost; the damaged original is kept as " << report.damagedCopy << "\n";
 }
 
 // What the translator makes of the statement (cached, so running it after
@@ -66,7 +96,7 @@ std::shared_ptr<const store::jetsql::Translation> Translate(store::dao::Database
 }
 
 void RunStatement(const DbArgs& args) {
-  auto db = OpenFile(args.file);
+  auto db = OpenFile(args.file, args.budgetMs);
   if (Translate(*db, args.statement)->returnsRows()) {
     auto rows = db->OpenRecordset(args.statement);
     PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
@@ -81,7 +111,7 @@ void RunStatement(const DbArgs& args) {
 }
 
 void RunStoredQuery(const DbArgs& args) {
-  auto db = OpenFile(args.file);
+  auto db = OpenFile(args.file, args.budgetMs);
   auto query = db->QueryDefs(args.query);
   const auto translation = Translate(*db, query->SQL());
   if (translation->parameters.size() > args.params.size()) {
@@ -145,6 +175,7 @@ void AddDbCommands(CLI::App& app) {
   sql->add_option("statement", args->statement, "Jet SQL, e.g. \"SELECT Name FROM AlbumItems WHERE ItemType = 9\"")
       ->required();
   sql->add_flag("--json", args->json, "print JSON instead of a table");
+  AddBudgetOption(*sql, *args);
   sql->callback([args] { RunStatement(*args); });
 
   auto* query = db->add_subcommand("query", "run a stored query");
@@ -152,6 +183,7 @@ void AddDbCommands(CLI::App& app) {
   query->add_option("name", args->query, "stored query, e.g. GetItemRecord")->required();
   query->add_option("-p,--param", args->params, "parameter as name=value (repeatable)");
   query->add_flag("--json", args->json, "print JSON instead of a table");
+  AddBudgetOption(*query, *args);
   query->callback([args] { RunStoredQuery(*args); });
 
   auto* check = db->add_subcommand("check", "check the file's integrity (read-only)");
@@ -171,12 +203,13 @@ void AddDbCommands(CLI::App& app) {
               << " bytes)\n";
   });
 
-  auto* repair = db->add_subcommand("repair", "bring a damaged catalogue back to a consistent file, in place");
+  auto* repair = db->add_subcommand(
+      "repair", "rebuild a damaged catalogue in place from every row its pages hold (the original is kept as FILE.damaged)");
   repair->add_option("file", args->file, "catalogue file")->required();
   repair->callback([args] {
     std::cerr << "checking and repairing " << args->file << " ...\n";
-    AboutFile(args->file, [&] { com::MakeObject<DBEngine>()->RepairDatabase(args->file); });
-    std::cout << "repaired " << args->file << "\n";
+    PrintRepairReport(AboutFile(args->file, [&] { return com::MakeObject<DBEngine>()->RepairDatabase(args->file); }),
+                      args->file);
   });
 
   auto* upgrade = db->add_subcommand("upgrade", "bring a catalogue of an earlier layout up to date (safe to repeat)");

@@ -41,16 +41,11 @@ TEST_F(FreshnessTest, StoredQueryChangedByAnotherConnectionIsSeenAtOnce) {
 TEST_F(FreshnessTest, StoredQueryWrittenThroughThisConnectionIsSeenAtOnce) {
   const int id = AddItem("Dune", 4);
   EXPECT_EQ(GetItem(id)->FieldCount(), 9);
-  db_->Execute("UPDATE MSysQueries SET SQL = 'SELECT ItemType * 10 AS T FROM AlbumItems WHERE ItemID = [item_id]' "
-               "WHERE Name = 'GetItemRecord'");
+  db_->QueryDefs("GetItemRecord")->SetSQL("SELECT ItemType * 10 AS T FROM AlbumItems WHERE ItemID = [item_id]");
   EXPECT_EQ(GetItem(id)->Fields("T").Value(), Variant(40));
 
-  auto table = db_->OpenRecordset("MSysQueries", dbOpenTable);
-  table->FindFirst("Name = 'GetItemRecord'");
-  ASSERT_FALSE(table->NoMatch());
-  table->Edit();
-  table->Fields("SQL").SetValue("SELECT ItemType * 100 AS T FROM AlbumItems WHERE ItemID = [item_id]");
-  table->Update();
+  db_->QueryDefs().Delete("GetItemRecord");
+  db_->CreateQueryDef("GetItemRecord", "SELECT ItemType * 100 AS T FROM AlbumItems WHERE ItemID = [item_id]");
   EXPECT_EQ(GetItem(id)->Fields("T").Value(), Variant(400));
 }
 
