@@ -17,6 +17,12 @@ inline constexpr std::string_view kFileMediaTypesKey = "SOFTWARE\\Orvane\\Crestk
 inline constexpr std::string_view kDbLocationValue = "DBLocation";
 inline constexpr std::string_view kDbNameValue = "DBName";
 
+// Values of kAlbumKey that confine SQL text from clients (sql_confinement.h):
+// the folders an IN "file" clause may reach, absolute paths separated by
+// ':', and the milliseconds one statement run may take (0: no limit).
+inline constexpr std::string_view kSqlFoldersValue = "SqlExternalFolders";
+inline constexpr std::string_view kSqlBudgetValue = "SqlStatementBudgetMs";
+
 // The named item-type filters, each a key below kFiltersKey.
 inline constexpr std::string_view kFilterAll = "NAX_FILTER_ALL";
 inline constexpr std::string_view kFilterProjects = "NAX_FILTER_PROJECTS";

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "com/text.h"
@@ -161,7 +162,7 @@ std::optional<Cell> PageReader::ReadCell(const std::string& page, size_t offset,
     cell.rowid = static_cast<int64_t>(value);
   }
   if (auto payload = ReadPayload(page, pos, payloadSize, kind != PageKind::TableLeaf))
-    cell.record = DecodeRecord(*payload);
+    cell.record = DecodeRecord(*payload, payloadSize, cell.partial);
   return cell;
 }
 
@@ -184,9 +185,12 @@ std::optional<std::string> PageReader::ReadPayload(const std::string& page, size
   uint32_t next = Be(page, offset + local, 4);
   uint64_t remaining = total - local;
   std::string overflow;
-  // The chain has exactly this many pages, which also bounds a cycle.
+  // The chain has exactly this many pages, which also bounds a cycle. A page
+  // of nothing but zeros was wiped: only a value ending in a page's worth of
+  // zero bytes would be written so, and a catalogue holds none.
   for (uint64_t pages = (remaining + usable - 5) / (usable - 4); pages > 0; --pages) {
-    if (next < 2 || !ReadPage(next, overflow)) return std::nullopt;
+    if (next < 2 || !ReadPage(next, overflow)) break;
+    if (std::all_of(overflow.begin(), overflow.end(), [](char c) { return c == 0; })) break;
     const uint64_t take = std::min(remaining, usable - 4);
     out.append(overflow, 4, take);
     remaining -= take;
@@ -195,7 +199,7 @@ std::optional<std::string> PageReader::ReadPayload(const std::string& page, size
   return out;
 }
 
-std::optional<Record> PageReader::DecodeRecord(const std::string& payload) const {
+std::optional<Record> PageReader::DecodeRecord(const std::string& payload, uint64_t total, bool& partial) const {
   size_t pos = 0;
   uint64_t headerSize = 0;
   if (!ReadVarint(payload, pos, payload.size(), headerSize) || headerSize < pos || headerSize > payload.size())
@@ -208,12 +212,14 @@ std::optional<Record> PageReader::DecodeRecord(const std::string& payload) const
   }
   Record record;
   record.reserve(types.size());
-  size_t body = headerSize;
+  uint64_t body = headerSize;
   for (const uint64_t type : types) {
     const auto size = ValueSize(type);
-    if (!size || *size > payload.size() - body) return std::nullopt;
+    if (!size || *size > total - body) return std::nullopt;
     RecordValue v;
-    if (type == 0) {
+    if (body + *size > payload.size()) {
+      partial = true;  // on a lost overflow page: NULL
+    } else if (type == 0) {
       v.kind = RecordValue::Kind::Null;
     } else if (type <= 6 || type == 8 || type == 9) {
       v.kind = RecordValue::Kind::Integer;
@@ -231,7 +237,7 @@ std::optional<Record> PageReader::DecodeRecord(const std::string& payload) const
     record.push_back(std::move(v));
   }
   // SQLite writes records whose values fill the payload exactly.
-  if (body != payload.size()) return std::nullopt;
+  if (body != total) return std::nullopt;
   return record;
 }
 

@@ -34,7 +34,10 @@ enum class PageKind : uint8_t { IndexInterior = 2, TableInterior = 5, IndexLeaf 
 struct Cell {
   uint32_t leftChild = 0;         // interior cells
   std::optional<int64_t> rowid;   // table cells, when it reads
-  std::optional<Record> record;   // leaf and index cells, when the whole payload reads
+  std::optional<Record> record;   // leaf and index cells, when the record's header reads
+  // Some values lay on overflow pages that are lost (a broken chain, a page
+  // of zeros where text or bytes should be); they read as NULL.
+  bool partial = false;
 };
 
 struct BtreePage {
@@ -83,9 +86,13 @@ class PageReader {
  private:
   bool ReadPage(uint32_t pgno, std::string& out) const;
   std::optional<Cell> ReadCell(const std::string& page, size_t offset, PageKind kind) const;
-  // The `total` payload bytes of a cell whose local part starts at `offset`.
+  // The payload bytes of a cell whose local part starts at `offset`, as far
+  // as they read: all `total` of them, or those before the first lost
+  // overflow page.
   std::optional<std::string> ReadPayload(const std::string& page, size_t offset, uint64_t total, bool index) const;
-  std::optional<Record> DecodeRecord(const std::string& payload) const;
+  // A record of `total` bytes of which `payload` is what read; values beyond
+  // it come back NULL and set `partial`.
+  std::optional<Record> DecodeRecord(const std::string& payload, uint64_t total, bool& partial) const;
   std::string TextOf(std::string bytes) const;
 
   int fd_ = -1;

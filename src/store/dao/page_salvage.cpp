@@ -151,7 +151,7 @@ SalvageCounts PageSalvage::Run(const std::vector<TableShape>& tables,
       for (const auto& cell : page.cells) {
         if (!cell.rowid) continue;
         counts.knownRowids[t].push_back(*cell.rowid);
-        if (cell.record) sink.Put(t, *cell.rowid, *cell.record);
+        if (cell.record) sink.Put(t, *cell.rowid, *cell.record, cell.partial);
       }
     });
   }
@@ -198,7 +198,7 @@ void PageSalvage::PlaceLostPages(const std::vector<TableShape>& tables, const st
           continue;
         }
         counts.knownRowids[static_cast<size_t>(t)].push_back(*cell.rowid);
-        if (cell.record) sink.Put(static_cast<size_t>(t), *cell.rowid, *cell.record);
+        if (cell.record) sink.Put(static_cast<size_t>(t), *cell.rowid, *cell.record, cell.partial);
       }
     }
   };

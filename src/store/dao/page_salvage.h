@@ -47,9 +47,10 @@ struct TableShape {
 };
 
 // Where recovered rows go; `table` indexes the shapes given to Run.
+// `partial`: values on lost overflow pages are NULL (page_reader.h).
 class RowSink {
  public:
-  virtual void Put(size_t table, int64_t rowid, const Record& values) = 0;
+  virtual void Put(size_t table, int64_t rowid, const Record& values, bool partial) = 0;
 
  protected:
   ~RowSink() = default;

@@ -133,7 +133,7 @@ class RebuiltFile final : public RowSink {
     return shapes_;
   }
 
-  void Put(size_t table, int64_t rowid, const Record& values) override {
+  void Put(size_t table, int64_t rowid, const Record& values, bool partial) override {
     if (jetsql::IEquals(shapes_[table].name, kSequenceTable)) {
       if (values.size() == 2 && values[0].kind == RecordValue::Kind::Text && values[1].kind == RecordValue::Kind::Integer)
         counters_.emplace_back(values[0].bytes, values[1].integer);
@@ -148,7 +148,11 @@ class RebuiltFile final : public RowSink {
       for (size_t i = 0; i < values.size(); ++i)
         if (static_cast<int>(i) != shapes_[table].rowidColumn) Bind(*insert, parameter++, values[i]);
       insert->Run();
-      kept_[table].push_back(rowid);
+      // ON CONFLICT IGNORE in the layout drops a duplicate without an error.
+      if (sqlite3_changes(db_.get()) > 0) {
+        kept_[table].push_back(rowid);
+        if (partial) ++partial_[table];
+      }
     } catch (const com::ComError&) {
       // A row the rebuilt layout refuses (a duplicate key, a missing value)
       // counts as lost; the damaged copy still holds it.
@@ -180,6 +184,7 @@ class RebuiltFile final : public RowSink {
     std::sort(kept.begin(), kept.end());
     return kept;
   }
+  int64_t Partial(size_t table) const { return partial_[table]; }
 
  private:
   struct Columns {
@@ -226,6 +231,7 @@ class RebuiltFile final : public RowSink {
     shapes_.push_back(std::move(shape));
     columns_.push_back(std::move(columns));
     kept_.emplace_back();
+    partial_.push_back(0);
   }
 
   // The insert for rows of `count` values (rows older than an added column
@@ -262,6 +268,7 @@ class RebuiltFile final : public RowSink {
   std::vector<TableShape> shapes_;
   std::vector<Columns> columns_;
   std::vector<std::vector<int64_t>> kept_;
+  std::vector<int64_t> partial_;  // rows kept with values that did not read
   std::map<std::pair<size_t, size_t>, std::unique_ptr<OneShotStatement>> inserts_;
   std::vector<std::pair<std::string, int64_t>> counters_;
 };
@@ -337,7 +344,8 @@ RepairReport RepairFile(const std::string& path) {
     for (size_t t = 0; t < tables.size(); ++t) {
       if (jetsql::IEquals(tables[t].name, kSequenceTable)) continue;
       const auto kept = rebuilt.Kept(t);
-      report.tables.push_back({tables[t].name, static_cast<int64_t>(kept.size()), CountMissing(counts.knownRowids[t], kept)});
+      report.tables.push_back({tables[t].name, static_cast<int64_t>(kept.size()), CountMissing(counts.knownRowids[t], kept),
+                               rebuilt.Partial(t)});
     }
     report.unplacedRows = counts.unplacedRows;
     report.damagedCopy = KeepDamagedCopy(path);

@@ -26,6 +26,8 @@ struct TableRepair {
   // Rows the file shows existed (their cells, their index entries) that the
   // repaired file does not hold.
   int64_t lost = 0;
+  // Rows kept whose values on lost overflow pages are left empty (NULL).
+  int64_t incomplete = 0;
 };
 
 struct RepairReport {

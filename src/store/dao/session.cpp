@@ -57,7 +57,10 @@ Session::Session(std::string path, sqlite3* db, const SqlLimits& limits)
       statements_(std::make_unique<StatementCache>(db)),
       catalog_(std::make_unique<jetsql::SqliteSchemaCatalog>(db, kStoredQueryTable)),
       translator_(std::make_unique<jetsql::Translator>(*catalog_)),
-      probe_(std::make_unique<ChangeProbe>(db)) {}
+      probe_(std::make_unique<ChangeProbe>(db)) {
+  // Translating a statement reads the files it names: the same rule as attaching them.
+  catalog_->SetExternalFileGate([this](const std::string& file) { return ResolveExternalFile(limits_.externalFiles, file); });
+}
 
 Session::~Session() { Close(); }
 

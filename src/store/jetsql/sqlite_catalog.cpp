@@ -155,7 +155,7 @@ void SqliteSchemaCatalog::Revalidate() {
 std::shared_ptr<const TableInfo> SqliteSchemaCatalog::FindTable(std::string_view name, std::string_view externalFile) {
   if (!externalFile.empty()) {
     sqlite3* ext = nullptr;
-    const std::string path(externalFile);
+    const std::string path = gate_ ? gate_(std::string(externalFile)) : std::string(externalFile);
     const int rc = sqlite3_open_v2(path.c_str(), &ext, SQLITE_OPEN_READONLY, nullptr);
     struct Closer {
       sqlite3* db;

@@ -3,10 +3,12 @@
 // Table descriptions are read with pragma_table_info,
 // sqlite3_table_column_metadata (for collations and auto-increment) and
 // pragma_index_list (unique keys), and cached until PRAGMA schema_version
-// changes. External database files are
-// read through a short-lived read-only connection and not cached.
+// changes. External database files are read through a short-lived read-only
+// connection and not cached, after the gate (when one is set) said which
+// path a statement may reach.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -30,6 +32,11 @@ class SqliteSchemaCatalog : public SchemaCatalog {
   // an attached alias); nullptr when there is no such table.
   static std::shared_ptr<const TableInfo> ReadTable(sqlite3* db, const char* schema, std::string_view name);
 
+  // Maps the file an IN clause names to the path to open, or raises (3024)
+  // for a file statements may not reach.
+  using FileGate = std::function<std::string(const std::string& file)>;
+  void SetExternalFileGate(FileGate gate) { gate_ = std::move(gate); }
+
  private:
   // The table's keys (uniqueKeys), and its primary key when an index made
   // WITH PRIMARY stands for one.
@@ -38,6 +45,7 @@ class SqliteSchemaCatalog : public SchemaCatalog {
 
   sqlite3* db_;
   std::string storedQueryTable_;
+  FileGate gate_;
   int64_t version_ = -1;
   std::map<std::string, std::shared_ptr<const TableInfo>> tables_;  // folded name -> table (null: absent)
 };

@@ -81,7 +81,9 @@ void PrintRepairReport(const store::dao::RepairReport& report, const std::string
   }
   for (const auto& t : report.tables)
     if (t.kept > 0 || t.lost > 0)
-      std::cout << "  " << t.table << ": " << t.kept << " rows kept, " << t.lost << " lost\n";
+      std::cout << "  " << t.table << ": " << t.kept << " rows kept"
+                << (t.incomplete > 0 ? " (" + std::to_string(t.incomplete) + " with values left empty)" : "") << ", "
+                << t.lost << " lost\n";
   if (report.unplacedRows > 0)
     std::cout << "  " << report.unplacedRows << " rows found on lost pages belong to no table their shape names\n";
   for (const auto& what : report.notRestored) std::cout << "  not restored: " << what << "\n";

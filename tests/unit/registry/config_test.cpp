@@ -6,6 +6,7 @@
 #include "server/config/config_keys.h"
 #include "server/config/filter_lists.h"
 #include "server/config/registration_defaults.h"
+#include "server/config/sql_confinement.h"
 #include "temp_dir.h"
 
 namespace albumcore::config {
@@ -121,6 +122,36 @@ TEST(FilterLists, FollowTheRegistryOrderAndSkipNamesTooLongForAType) {
   EXPECT_EQ(lists.projects, "3,17,0");
   EXPECT_EQ(lists.all, "");
   EXPECT_EQ(lists.items, "");
+}
+
+TEST(SqlConfinement, AdministratorsFoldersAndBudgetElseTheDefaults) {
+  TempDir dir;
+  RegistryStore store(dir.file("machine.reg"));
+  SqlConfinementSettings settings = ReadSqlConfinement(store);
+  EXPECT_TRUE(settings.externalFolders.empty());
+  EXPECT_TRUE(settings.openLibraryFolders);
+  EXPECT_FALSE(settings.statementBudget);
+
+  ASSERT_EQ(WriteRegistrationDefaults(store, "/usr/share/albumcore", "Template.dat"), RegStatus::Ok);
+  settings = ReadSqlConfinement(store);
+  EXPECT_EQ(settings.externalFolders, std::vector<std::string>{"/usr/share/albumcore"});
+  EXPECT_TRUE(settings.openLibraryFolders);
+
+  ASSERT_EQ(store.WriteString(kAlbumKey, kSqlFoldersValue, "/srv/photos::relative/dir:/home/shared/catalogues"),
+            RegStatus::Ok);
+  ASSERT_EQ(store.WriteDword(kAlbumKey, kSqlBudgetValue, 250), RegStatus::Ok);
+  settings = ReadSqlConfinement(store);
+  EXPECT_EQ(settings.externalFolders, (std::vector<std::string>{"/srv/photos", "/home/shared/catalogues"}));
+  EXPECT_FALSE(settings.openLibraryFolders);
+  EXPECT_EQ(settings.statementBudget, std::chrono::milliseconds(250));
+
+  // A value of the wrong type is ignored, not obeyed halfway.
+  ASSERT_EQ(store.WriteDword(kAlbumKey, kSqlFoldersValue, 1), RegStatus::Ok);
+  ASSERT_EQ(store.WriteString(kAlbumKey, kSqlBudgetValue, "fast"), RegStatus::Ok);
+  settings = ReadSqlConfinement(store);
+  EXPECT_EQ(settings.externalFolders, std::vector<std::string>{"/usr/share/albumcore"});
+  EXPECT_TRUE(settings.openLibraryFolders);
+  EXPECT_FALSE(settings.statementBudget);
 }
 
 }  // namespace
