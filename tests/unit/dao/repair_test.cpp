@@ -175,5 +175,41 @@ TEST_F(RepairTest, ZeroedPagesCostOnlyTheirOwnRowsAndTheLossIsReported) {
   ExpectSoundCatalogue();
 }
 
+// The schema text and pages of a damaged file are data from anywhere: a
+// definition that is not the one CREATE statement it claims to be is not
+// run, and pages of random bytes cost their own rows only.
+TEST_F(DaoTest, HostileFileContentIsNeitherRunNorTrusted) {
+  db_->Close();
+  RawExec(path_, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                 "INSERT INTO AlbumItems (ItemID, Name, Note) SELECT i, 'item' || i, printf('%0300d', i) FROM n");
+  const std::string planted = PathOf("planted.db");
+  RawExec(path_, "PRAGMA writable_schema = ON;"
+                 "INSERT INTO sqlite_schema VALUES ('view', 'v', 'v', 0, 'CREATE VIEW v AS SELECT 1; ATTACH DATABASE ''" +
+                     planted + "'' AS p');"
+                 "INSERT INTO sqlite_schema VALUES ('trigger', 't', 'AlbumItems', 0, 'DROP TABLE AlbumItems');");
+  std::mt19937 random(7);
+  const auto pages = std::filesystem::file_size(path_) / kPageSize;
+  std::set<uint32_t> garbled;
+  for (int i = 0; i < 30; ++i) {
+    const auto pgno = static_cast<uint32_t>(3 + random() % (pages - 2));
+    std::string bytes(kPageSize, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(pgno - 1) * kPageSize);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    garbled.insert(pgno);
+  }
+
+  const RepairReport report = engine_->RepairDatabase(path_);
+  ASSERT_TRUE(report.damaged);
+  EXPECT_EQ(report.notRestored.size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(planted));
+  EXPECT_EQ(RawScalar(path_, "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(RawScalar(path_, "SELECT count(*) FROM sqlite_schema WHERE name IN ('v', 't')"), "0");
+  const int kept = std::stoi(RawScalar(path_, "SELECT count(*) FROM AlbumItems"));
+  EXPECT_GT(kept, 3000 - static_cast<int>(garbled.size()) * 13);  // about a dozen rows to a page
+  EXPECT_EQ(RawScalar(path_, "SELECT count(*) FROM AlbumItems WHERE Note <> printf('%0300d', ItemID)"), "0");
+}
+
 }  // namespace
 }  // namespace albumcore::store::dao::testing
