@@ -13,14 +13,14 @@ namespace {
 using Kind = RecordValue::Kind;
 
 // type, name, tbl_name, rootpage, sql: a row of sqlite_schema.
-std::optional<SchemaEntry> AsSchemaEntry(const Record& r) {
+std::optional<SchemaRow> AsSchemaEntry(const Record& r) {
   if (r.size() != 5 || r[0].kind != Kind::Text || r[1].kind != Kind::Text || r[2].kind != Kind::Text) return std::nullopt;
   if (r[3].kind != Kind::Integer && r[3].kind != Kind::Null) return std::nullopt;
   if (r[4].kind != Kind::Text && r[4].kind != Kind::Null) return std::nullopt;
   const std::string& type = r[0].bytes;
   if (type != "table" && type != "index" && type != "view" && type != "trigger") return std::nullopt;
   if (r[3].integer < 0 || r[3].integer > UINT32_MAX) return std::nullopt;
-  return SchemaEntry{type, r[1].bytes, r[2].bytes, static_cast<uint32_t>(r[3].integer), r[4].bytes};
+  return SchemaRow{type, r[1].bytes, r[2].bytes, static_cast<uint32_t>(r[3].integer), r[4].bytes};
 }
 
 // How well a record fits a table: whether it can be one of its rows at all,
@@ -107,8 +107,8 @@ bool PageSalvage::WalkTree(uint32_t root, PageKind interior, PageKind leaf, OnPa
   return damaged;
 }
 
-std::vector<SchemaEntry> PageSalvage::ReadSchema() {
-  std::vector<SchemaEntry> entries;
+std::vector<SchemaRow> PageSalvage::ReadSchema() {
+  std::vector<SchemaRow> entries;
   std::set<std::string> names;
   const auto take = [&](const Record& record) {
     auto entry = AsSchemaEntry(record);

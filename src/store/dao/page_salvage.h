@@ -27,7 +27,7 @@
 
 namespace albumcore::store::dao {
 
-struct SchemaEntry {
+struct SchemaRow {
   std::string type;   // table, index, view, trigger
   std::string name;
   std::string table;  // the table an index or trigger belongs to
@@ -67,7 +67,7 @@ class PageSalvage {
   explicit PageSalvage(const PageReader& file);
 
   // Called first: the schema's pages are no lost pages.
-  std::vector<SchemaEntry> ReadSchema();
+  std::vector<SchemaRow> ReadSchema();
 
   // Hands every recoverable row to `sink`: first those the tables' trees
   // reach, then those of lost pages. `indexes` pairs an index root with the

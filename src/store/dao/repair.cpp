@@ -76,7 +76,7 @@ bool StartsWithWords(std::string_view sql, std::initializer_list<std::string_vie
 
 // The schema text of a damaged file is data: run it only when it is the one
 // CREATE statement its entry says it is. Nullopt on success, else the reason.
-std::optional<std::string> CreateObject(sqlite3* db, const SchemaEntry& entry) {
+std::optional<std::string> CreateObject(sqlite3* db, const SchemaRow& entry) {
   const bool expected = entry.type == "table"   ? StartsWithWords(entry.sql, {"CREATE", "TABLE"})
                         : entry.type == "view"  ? StartsWithWords(entry.sql, {"CREATE", "VIEW"})
                         : entry.type == "trigger" ? StartsWithWords(entry.sql, {"CREATE", "TRIGGER"})
@@ -111,7 +111,7 @@ class RebuiltFile final : public RowSink {
   }
 
   // Tables and their indexes; the shapes of the tables made.
-  std::vector<TableShape> CreateLayout(const std::vector<SchemaEntry>& schema, RepairReport& report) {
+  std::vector<TableShape> CreateLayout(const std::vector<SchemaRow>& schema, RepairReport& report) {
     for (const auto& e : schema) {
       if (e.type != "table" || jetsql::IEquals(e.name.substr(0, 7), "sqlite_")) continue;
       if (auto error = CreateObject(db_.get(), e)) {
@@ -160,7 +160,7 @@ class RebuiltFile final : public RowSink {
   }
 
   // Counters, views, triggers and header values, then the commit.
-  void Finish(const std::vector<SchemaEntry>& schema, const FileHeader& header, RepairReport& report) {
+  void Finish(const std::vector<SchemaRow>& schema, const FileHeader& header, RepairReport& report) {
     for (const auto& [name, seq] : counters_) {
       // Never lower than the file said, so no AutoNumber is given out twice.
       OneShotStatement raise(db_.get(), "UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1");
@@ -326,7 +326,7 @@ RepairReport RepairFile(const std::string& path) {
   const PageReader file(path);
   PageSalvage salvage(file);
   const auto schema = salvage.ReadSchema();
-  if (std::none_of(schema.begin(), schema.end(), [](const SchemaEntry& e) { return e.type == "table"; }))
+  if (std::none_of(schema.begin(), schema.end(), [](const SchemaRow& e) { return e.type == "table"; }))
     ThrowJet(jeterr::kCorrupt, "the schema of the database '" + path + "' cannot be read");
 
   const std::string temporary = TemporarySibling(path);

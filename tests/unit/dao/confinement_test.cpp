@@ -50,6 +50,7 @@ TEST_F(ConfinementTest, SystemTablesAreReadOnlyToEveryKindOfStatement) {
            "DROP TABLE MSysQueries",
            "ALTER TABLE MSysQueries ADD COLUMN Extra TEXT(10)",
            "ALTER TABLE MSysQueries DROP COLUMN SQL",
+           "ALTER TABLE MSysQueries ALTER COLUMN SQL TEXT(10)",
            "CREATE INDEX MSysQueries_SQL ON MSysQueries (SQL)",
            "CREATE TABLE MSysOwn (A LONG)",
            "UPDATE sqlite_sequence SET seq = 0",
