@@ -13,7 +13,7 @@ namespace {
 using Kind = RecordValue::Kind;
 
 // type, name, tbl_name, rootpage, sql: a row of sqlite_schema.
-std::optional<SchemaRow> AsSchemaEntry(const Record& r) {
+std::optional<SchemaRow> AsSchemaRow(const Record& r) {
   if (r.size() != 5 || r[0].kind != Kind::Text || r[1].kind != Kind::Text || r[2].kind != Kind::Text) return std::nullopt;
   if (r[3].kind != Kind::Integer && r[3].kind != Kind::Null) return std::nullopt;
   if (r[4].kind != Kind::Text && r[4].kind != Kind::Null) return std::nullopt;
@@ -111,7 +111,7 @@ std::vector<SchemaRow> PageSalvage::ReadSchema() {
   std::vector<SchemaRow> entries;
   std::set<std::string> names;
   const auto take = [&](const Record& record) {
-    auto entry = AsSchemaEntry(record);
+    auto entry = AsSchemaRow(record);
     if (entry && names.insert(jetsql::Upper(entry->name)).second) entries.push_back(std::move(*entry));
   };
   const bool damaged = WalkTree(1, PageKind::TableInterior, PageKind::TableLeaf, [&](const BtreePage& page) {
@@ -127,7 +127,7 @@ std::vector<SchemaRow> PageSalvage::ReadSchema() {
     bool schemaRows = false;
     for (const auto& cell : page->cells) {
       if (!cell.record) continue;
-      if (!AsSchemaEntry(*cell.record)) {
+      if (!AsSchemaRow(*cell.record)) {
         schemaRows = false;
         break;
       }
