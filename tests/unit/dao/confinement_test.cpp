@@ -53,6 +53,7 @@ TEST_F(ConfinementTest, SystemTablesAreReadOnlyToEveryKindOfStatement) {
            "ALTER TABLE MSysQueries ALTER COLUMN SQL TEXT(10)",
            "CREATE INDEX MSysQueries_SQL ON MSysQueries (SQL)",
            "CREATE TABLE MSysOwn (A LONG)",
+           "SELECT * INTO MSysOwn FROM AlbumItems",
            "UPDATE sqlite_sequence SET seq = 0",
            "DELETE * FROM sqlite_sequence",
            "INSERT INTO sqlite_sequence (name, seq) VALUES ('AlbumItems', 0)",
