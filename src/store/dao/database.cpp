@@ -1,4 +1,3 @@
-#include "store/jetsql/sql_quoting.h"
 #include "store/dao/database.h"
 
 #include <cctype>
@@ -28,11 +27,13 @@ std::optional<std::string_view> AsName(std::string_view s) {
   return s;
 }
 
-std::string PrimaryKeyOrder(const jetsql::TableInfo& table) {
+// A table-type recordset lists rows in primary-key order; without a key, a
+// scan of the table gives them in rowid order.
+std::string KeyOrder(const jetsql::TableInfo& table) {
   std::string order;
   for (const auto& c : table.columns)
-    if (c.primaryKey) order += (order.empty() ? "" : ", ") + jetsql::QuoteIdentifier(c.name);
-  return order.empty() ? "rowid" : order;
+    if (c.primaryKey) order += (order.empty() ? " ORDER BY [" : ", [") + c.name + "]";
+  return order;
 }
 
 }  // namespace
@@ -64,21 +65,14 @@ ComPtr<Recordset> Database::OpenRecordset(std::string_view source, int type) {
   if (type == dbOpenTable) {
     auto table = name ? session_->catalog().FindTable(*name) : nullptr;
     if (!table) ThrowJet(jeterr::kObjectNotFound, "Could not find object '" + std::string(text) + "'.");
-    const std::string sql = "SELECT * FROM " + jetsql::QuoteIdentifier(table->name) + " ORDER BY " + PrimaryKeyOrder(*table);
-    RecordsetSource s;
-    s.sql = sql;
-    s.jet = text;
-    return Recordset::Open(session_, std::move(s), type);
+    return OpenRows(session_, session_->Translate("SELECT * FROM [" + table->name + "]" + KeyOrder(*table)), {}, type);
   }
   if (name) {
-    if (session_->catalog().FindTable(*name)) {
-      const std::string jet = "SELECT * FROM [" + std::string(*name) + "]";
-      return OpenRows(session_, *session_->Translate(jet), {}, type, jet);
-    }
-    if (auto stored = session_->FindStoredQuery(*name))
-      return OpenRows(session_, *session_->Translate(*stored), {}, type, stored->text);
+    if (session_->catalog().FindTable(*name))
+      return OpenRows(session_, session_->Translate("SELECT * FROM [" + std::string(*name) + "]"), {}, type);
+    if (auto stored = session_->FindStoredQuery(*name)) return OpenRows(session_, session_->Translate(*stored), {}, type);
   }
-  return OpenRows(session_, *session_->Translate(text), {}, type, text);
+  return OpenRows(session_, session_->Translate(text), {}, type);
 }
 
 ComPtr<QueryDef> Database::CreateQueryDef(std::string_view name, std::string_view jet) {

@@ -64,9 +64,19 @@ void CheckParameters(const jetsql::Translation& t, const std::vector<com::Varian
       ThrowJet(jeterr::kInvalidArgument, "The text of parameter " + std::to_string(i + 1) + " is not valid UTF-8.");
 }
 
-int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vector<com::Variant>& values) {
-  if (t.returnsRows()) ThrowJet(jeterr::kCannotExecuteSelect, "Cannot execute a select query.");
+namespace {
+
+// Checks the values, then converts each to its parameter's type.
+void ConvertParameters(const jetsql::Translation& t, std::vector<com::Variant>& values) {
   CheckParameters(t, values);
+  for (size_t i = 0; i < t.parameters.size(); ++i) values[i] = CoerceParameter(values[i], t.parameters[i]);
+}
+
+}  // namespace
+
+int64_t RunAction(Session& session, const jetsql::Translation& t, std::vector<com::Variant> values) {
+  if (t.returnsRows()) ThrowJet(jeterr::kCannotExecuteSelect, "Cannot execute a select query.");
+  ConvertParameters(t, values);
   if (t.columnChange) {
     // The rebuild runs with the adapter's rights, so the authorizer would
     // not stop it on a system table.
@@ -95,24 +105,18 @@ int64_t RunAction(Session& session, const jetsql::Translation& t, const std::vec
   return t.countsRows() ? changed : 0;
 }
 
-com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, const jetsql::Translation& t,
-                                std::vector<com::Variant> values, int type, std::string_view jet) {
-  if (!t.returnsRows()) ThrowJet(jeterr::kInvalidOperation, "Invalid operation.");
-  CheckParameters(t, values);
+com::ComPtr<Recordset> OpenRows(const std::shared_ptr<Session>& session, std::shared_ptr<const jetsql::Translation> t,
+                                std::vector<com::Variant> values, int type) {
+  if (!t->returnsRows()) ThrowJet(jeterr::kInvalidOperation, "Invalid operation.");
+  ConvertParameters(*t, values);
   RecordsetSource source;
-  source.sql = t.sql;
-  std::string crosstab;
-  if (t.pivot) {
-    crosstab = ResolvePivot(*session, t, values);
-    source.sql = crosstab;
-  }
+  source.translation = t->pivot ? ResolvePivot(*session, *t, values) : std::move(t);
   source.parameters = std::move(values);
-  source.attachments = t.attachments;
-  source.jet = jet;
   return Recordset::Open(session, std::move(source), type);
 }
 
-std::string ResolvePivot(Session& session, const jetsql::Translation& t, std::vector<com::Variant>& values) {
+std::shared_ptr<const jetsql::Translation> ResolvePivot(Session& session, const jetsql::Translation& t,
+                                                        std::vector<com::Variant>& values) {
   std::vector<std::string> names;
   std::vector<com::Variant> pivotValues;
   {
@@ -132,7 +136,11 @@ std::string ResolvePivot(Session& session, const jetsql::Translation& t, std::ve
   }
   values.resize(t.parameters.size());
   values.insert(values.end(), pivotValues.begin(), pivotValues.end());
-  return jetsql::PivotStatement(t, names);
+  auto crosstab = std::make_shared<jetsql::Translation>(t);
+  crosstab->sql = jetsql::PivotStatement(t, names);
+  for (auto& name : names) crosstab->columns.push_back(jetsql::ResultColumn{std::move(name), t.pivot->cellType});
+  crosstab->pivot.reset();
+  return crosstab;
 }
 
 }  // namespace albumcore::store::dao

@@ -68,12 +68,12 @@ std::vector<com::Variant> QueryDef::BoundValues() {
 
 com::ComPtr<Recordset> QueryDef::OpenRecordset(int type) {
   auto values = BoundValues();
-  return OpenRows(session_, Translation(), std::move(values), type, jet_);
+  return OpenRows(session_, translation_, std::move(values), type);
 }
 
 int64_t QueryDef::Execute() {
   auto values = BoundValues();
-  recordsAffected_ = RunAction(*session_, Translation(), values);
+  recordsAffected_ = RunAction(*session_, *translation_, std::move(values));
   return recordsAffected_;
 }
 

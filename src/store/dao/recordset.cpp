@@ -6,7 +6,6 @@
 #include <unordered_set>
 
 #include "store/dao/errors.h"
-#include "store/dao/sql_text.h"
 #include "store/dao/stored_queries.h"
 #include "store/dao/values.h"
 
@@ -18,9 +17,9 @@ using jetsql::JetType;
 
 // ---- Field and FieldCollection --------------------------------------------
 
-const std::string& Field::Name() const { return rs_->shape_->columns.at(static_cast<size_t>(index_)).name; }
-JetType Field::Type() const { return rs_->shape_->columns.at(static_cast<size_t>(index_)).type; }
-int64_t Field::Size() const { return rs_->shape_->columns.at(static_cast<size_t>(index_)).size; }
+const std::string& Field::Name() const { return rs_->columns().at(static_cast<size_t>(index_)).name; }
+JetType Field::Type() const { return rs_->columns().at(static_cast<size_t>(index_)).type; }
+int64_t Field::Size() const { return rs_->columns().at(static_cast<size_t>(index_)).size; }
 Variant Field::Value() const { return rs_->GetValue(index_); }
 void Field::SetValue(const Variant& value) const { rs_->SetValue(index_, value); }
 
@@ -32,15 +31,16 @@ Field FieldCollection::Item(int index) const { return rs_->Fields(index); }
 
 namespace {
 
-const std::shared_ptr<const ResultShape>& NoShape() {
-  static const auto none = std::make_shared<const ResultShape>();
+// What a recordset shows before it opens (and a failed open leaves).
+const std::shared_ptr<const jetsql::Translation>& NoStatement() {
+  static const auto none = std::make_shared<const jetsql::Translation>();
   return none;
 }
 
 }  // namespace
 
 Recordset::Recordset(std::shared_ptr<Session> session, int type)
-    : session_(std::move(session)), type_(type), shape_(NoShape()) {}
+    : session_(std::move(session)), type_(type), translation_(NoStatement()) {}
 
 ComPtr<Recordset> Recordset::Open(std::shared_ptr<Session> session, RecordsetSource source, int type) {
   if (type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot && type != dbOpenForwardOnly)
@@ -51,41 +51,23 @@ ComPtr<Recordset> Recordset::Open(std::shared_ptr<Session> session, RecordsetSou
   return rs;
 }
 
-std::shared_ptr<const ResultShape> Recordset::ShapeOf(Statement& stmt, bool rowidFirst) {
-  const auto& known = stmt.shape();
-  if (!known || known->first != (rowidFirst ? 1 : 0) || !known->Current(stmt.get()))
-    stmt.set_shape(ResultShape::Of(stmt.get(), rowidFirst, session_->catalog()));
-  return stmt.shape();
-}
-
 void Recordset::Prepare(RecordsetSource& source) {
-  if (!source.attachments.empty()) attached_ = std::make_unique<AttachedFiles>(*session_, source.attachments);
+  const jetsql::Translation& t = *source.translation;
+  if (!t.attachments.empty()) attached_ = std::make_unique<AttachedFiles>(*session_, t.attachments);
   StatementCache& cache = session_->statements();
-  const bool wantUpdatable =
-      !source.readOnly && attached_ == nullptr && (type_ == dbOpenTable || type_ == dbOpenDynaset);
-  if (wantUpdatable) {
-    if (const std::string* with = session_->updatableForms().Of(source.sql)) {
-      Statement candidate = cache.TryAcquire(*with);
-      if (candidate) {
-        auto shape = ShapeOf(candidate, true);
-        if (shape->oneTable) {
-          stmt_ = std::move(candidate);
-          shape_ = std::move(shape);
-        }
-      }
-    }
+  // The keyed form does not prepare over a view, which has no rowid: such a
+  // recordset is read-only.
+  if (t.updatable() && attached_ == nullptr && (type_ == dbOpenTable || type_ == dbOpenDynaset)) {
+    stmt_ = cache.TryAcquire(t.keyedSql);
+    keyed_ = static_cast<bool>(stmt_);
   }
-  if (!stmt_) {
-    stmt_ = cache.Acquire(source.sql, attached_ == nullptr);
-    shape_ = ShapeOf(stmt_, false);
-  }
-
-  parameters_ = std::move(source.parameters);
+  if (!stmt_) stmt_ = cache.Acquire(t.sql, attached_ == nullptr);
   const int expected = sqlite3_bind_parameter_count(stmt_.get());
-  if (static_cast<int>(parameters_.size()) < expected)
+  if (static_cast<int>(source.parameters.size()) < expected)
     ThrowJet(jeterr::kTooFewParameters,
-             "Too few parameters. Expected " + std::to_string(expected - static_cast<int>(parameters_.size())) + ".");
-  for (int i = 0; i < expected; ++i) BindVariant(stmt_.get(), i + 1, parameters_[static_cast<size_t>(i)]);
+             "Too few parameters. Expected " + std::to_string(expected - static_cast<int>(source.parameters.size())) + ".");
+  for (int i = 0; i < expected; ++i) BindVariant(stmt_.get(), i + 1, source.parameters[static_cast<size_t>(i)]);
+  translation_ = std::move(source.translation);
 }
 
 Recordset::~Recordset() {
@@ -286,18 +268,16 @@ void Recordset::FindNext(std::string_view criteria) {
 
 void Recordset::Find(std::string_view criteria, int64_t from) {
   EnsureStarted();
-  if (shape_->baseTable.empty())
-    ThrowJet(jeterr::kNotSupported, "Operation is not supported for this type of object.");
-  const std::string jet = "SELECT * FROM [" + shape_->baseTable + "] WHERE " + std::string(criteria);
+  if (!keyed_) ThrowJet(jeterr::kNotSupported, "Operation is not supported for this type of object.");
+  const std::string jet = "SELECT * FROM [" + baseTable() + "] WHERE " + std::string(criteria);
   auto translation = session_->Translate(jet);
   if (!translation->parameters.empty())
     ThrowJet(jeterr::kTooFewParameters,
              "Too few parameters. Expected " + std::to_string(translation->parameters.size()) + ".");
-  auto with = WithRowid(translation->sql);
-  if (!with) ThrowJet(jeterr::kNotSupported, "Operation is not supported for this type of object.");
+  if (!translation->updatable()) ThrowJet(jeterr::kNotSupported, "Operation is not supported for this type of object.");
   std::unordered_set<int64_t> matches;
   {
-    Statement s = session_->statements().Acquire(*with);
+    Statement s = session_->statements().Acquire(translation->keyedSql);
     const auto run = session_->TimeRun();
     int rc;
     while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) matches.insert(sqlite3_column_int64(s.get(), 0));
@@ -322,10 +302,11 @@ void Recordset::Find(std::string_view criteria, int64_t from) {
 // ---- Fields -------------------------------------------------------------------
 
 int Recordset::FindField(std::string_view name) const {
-  for (size_t i = 0; i < shape_->columns.size(); ++i)
-    if (shape_->columns[i].name == name) return static_cast<int>(i);
-  for (size_t i = 0; i < shape_->columns.size(); ++i) {
-    const std::string& c = shape_->columns[i].name;
+  const auto& fields = columns();
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].name == name) return static_cast<int>(i);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string& c = fields[i].name;
     if (c.size() == name.size()) {
       bool same = true;
       for (size_t k = 0; k < c.size() && same; ++k)
@@ -333,8 +314,8 @@ int Recordset::FindField(std::string_view name) const {
       if (same) return static_cast<int>(i);
     }
   }
-  for (size_t i = 0; i < shape_->columns.size(); ++i)
-    if (jetsql::SameName(shape_->columns[i].name, name)) return static_cast<int>(i);
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (jetsql::SameName(fields[i].name, name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -354,16 +335,17 @@ Field Recordset::Fields(int index) {
 
 Variant Recordset::GetValue(int index) {
   const auto i = static_cast<size_t>(index);
+  const auto& fields = columns();
   // The common case: reading the row the statement is on.
   if (stmt_ && stmtPos_ == pos_ && editMode_ == dbEditNone && !shown_ && !deleted_ && !ghost_ && started_ && !eof_ &&
-      !bof_ && i < shape_->columns.size())
-    return ReadColumn(stmt_.get(), index + shape_->first, shape_->columns[i].type);
+      !bof_ && i < fields.size())
+    return ReadColumn(stmt_.get(), index + (keyed_ ? 1 : 0), fields[i].type);
   CheckOpen();
-  if (i >= shape_->columns.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
+  if (i >= fields.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
   if (editMode_ != dbEditNone) {
     if (buffer_[i]) return *buffer_[i];
     if (editMode_ == dbEditAdd) {
-      if (shape_->columns[i].counter) {
+      if (fields[i].type == JetType::Counter) {
         buffer_[i] = NextCounterValue();
         return *buffer_[i];
       }
@@ -376,23 +358,23 @@ Variant Recordset::GetValue(int index) {
     return shownValues_[i];
   }
   if (!Seek(pos_)) ThrowJet(jeterr::kNoCurrentRecord, "No current record.");
-  return ReadColumn(stmt_.get(), index + shape_->first, shape_->columns[i].type);
+  return ReadColumn(stmt_.get(), index + (keyed_ ? 1 : 0), fields[i].type);
 }
 
 // ---- Edits --------------------------------------------------------------------
 
 void Recordset::RequireUpdatable() const {
   CheckOpen();
-  if (shape_->baseTable.empty()) ThrowJet(jeterr::kReadOnly, "Database or object is read-only.");
+  if (!keyed_) ThrowJet(jeterr::kReadOnly, "Database or object is read-only.");
 }
 
 void Recordset::SetValue(int index, const Variant& value) {
   RequireUpdatable();
   const auto i = static_cast<size_t>(index);
-  if (i >= shape_->columns.size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
+  if (i >= columns().size()) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection.");
   if (editMode_ == dbEditNone)
     ThrowJet(jeterr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
-  const Column& c = shape_->columns[i];
+  const Column& c = columns()[i];
   if (c.origin.empty()) ThrowJet(jeterr::kReadOnly, "Field '" + c.name + "' cannot be updated.");
   buffer_[i] = CoerceToColumn(value, c.type, c.size, c.name);
 }
@@ -400,14 +382,14 @@ void Recordset::SetValue(int index, const Variant& value) {
 void Recordset::AddNew() {
   RequireUpdatable();
   editMode_ = dbEditAdd;
-  buffer_.assign(shape_->columns.size(), std::nullopt);
+  buffer_.assign(columns().size(), std::nullopt);
 }
 
 void Recordset::Edit() {
   RequireUpdatable();
   editRowid_ = CurrentRowid();
   editMode_ = dbEditInProgress;
-  buffer_.assign(shape_->columns.size(), std::nullopt);
+  buffer_.assign(columns().size(), std::nullopt);
 }
 
 void Recordset::CancelUpdate() {
@@ -421,8 +403,8 @@ void Recordset::CancelUpdate() {
 Variant Recordset::NextCounterValue() {
   Statement s = session_->statements().Acquire(
       "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-      "coalesce((SELECT max(rowid) FROM " + jetsql::QuoteIdentifier(shape_->baseTable) + "), 0)) + 1");
-  sqlite3_bind_text(s.get(), 1, shape_->baseTable.c_str(), -1, SQLITE_TRANSIENT);
+      "coalesce((SELECT max(rowid) FROM " + jetsql::QuoteIdentifier(baseTable()) + "), 0)) + 1");
+  sqlite3_bind_text(s.get(), 1, baseTable().c_str(), -1, SQLITE_TRANSIENT);
   const int rc = sqlite3_step(s.get());
   if (rc != SQLITE_ROW) ThrowEngineError(db(), rc);
   return ReadColumn(s.get(), 0, JetType::Long);
@@ -432,8 +414,8 @@ void Recordset::Update() {
   RequireUpdatable();
   if (editMode_ == dbEditNone)
     ThrowJet(jeterr::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
-  std::string mask(shape_->columns.size(), '0');
-  for (size_t i = 0; i < shape_->columns.size(); ++i)
+  std::string mask(columns().size(), '0');
+  for (size_t i = 0; i < columns().size(); ++i)
     if (buffer_[i]) mask[i] = '1';
 
   if (editMode_ == dbEditAdd) {
@@ -441,19 +423,19 @@ void Recordset::Update() {
     if (it == insertSql_.end()) {
       std::string names, values;
       int n = 0;
-      for (size_t i = 0; i < shape_->columns.size(); ++i) {
+      for (size_t i = 0; i < columns().size(); ++i) {
         if (!buffer_[i]) continue;
-        names += (n ? ", " : "") + jetsql::QuoteIdentifier(shape_->columns[i].origin);
+        names += (n ? ", " : "") + jetsql::QuoteIdentifier(columns()[i].origin);
         values += (n ? ", ?" : "?") + std::to_string(n + 1);
         ++n;
       }
-      std::string sql = "INSERT INTO " + jetsql::QuoteIdentifier(shape_->baseTable) +
+      std::string sql = "INSERT INTO " + jetsql::QuoteIdentifier(baseTable()) +
                         (n ? " (" + names + ") VALUES (" + values + ")" : std::string(" DEFAULT VALUES"));
       it = insertSql_.emplace(mask, std::move(sql)).first;
     }
     Statement s = session_->statements().Acquire(it->second);
     int n = 0;
-    for (size_t i = 0; i < shape_->columns.size(); ++i)
+    for (size_t i = 0; i < columns().size(); ++i)
       if (buffer_[i]) BindVariant(s.get(), ++n, *buffer_[i]);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) ThrowEngineError(db(), rc);
@@ -466,17 +448,17 @@ void Recordset::Update() {
   }
 
   if (mask.find('1') != std::string::npos) {
-    std::string sql = "UPDATE " + jetsql::QuoteIdentifier(shape_->baseTable) + " SET ";
+    std::string sql = "UPDATE " + jetsql::QuoteIdentifier(baseTable()) + " SET ";
     int n = 0;
-    for (size_t i = 0; i < shape_->columns.size(); ++i) {
+    for (size_t i = 0; i < columns().size(); ++i) {
       if (!buffer_[i]) continue;
-      sql += (n ? ", " : "") + jetsql::QuoteIdentifier(shape_->columns[i].origin) + " = ?" + std::to_string(n + 1);
+      sql += (n ? ", " : "") + jetsql::QuoteIdentifier(columns()[i].origin) + " = ?" + std::to_string(n + 1);
       ++n;
     }
     sql += " WHERE rowid = ?" + std::to_string(n + 1);
     Statement s = session_->statements().Acquire(sql);
     n = 0;
-    for (size_t i = 0; i < shape_->columns.size(); ++i)
+    for (size_t i = 0; i < columns().size(); ++i)
       if (buffer_[i]) BindVariant(s.get(), ++n, *buffer_[i]);
     sqlite3_bind_int64(s.get(), n + 1, editRowid_);
     const int rc = sqlite3_step(s.get());
@@ -493,7 +475,7 @@ void Recordset::Delete() {
   if (editMode_ != dbEditNone) editMode_ = dbEditNone;
   const int64_t rowid = CurrentRowid();
   {
-    Statement s = session_->statements().Acquire("DELETE FROM " + jetsql::QuoteIdentifier(shape_->baseTable) + " WHERE rowid = ?1");
+    Statement s = session_->statements().Acquire("DELETE FROM " + jetsql::QuoteIdentifier(baseTable()) + " WHERE rowid = ?1");
     sqlite3_bind_int64(s.get(), 1, rowid);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) ThrowEngineError(db(), rc, jetsql::FailingOperation::Delete);
@@ -522,8 +504,8 @@ void Recordset::ShowRow(int64_t rowid, bool detached) {
 void Recordset::LoadShown() {
   if (shownLoaded_) return;
   std::string sql = "SELECT ";
-  for (size_t i = 0; i < shape_->columns.size(); ++i) sql += (i ? ", " : "") + jetsql::QuoteIdentifier(shape_->columns[i].origin);
-  sql += " FROM " + jetsql::QuoteIdentifier(shape_->baseTable) + " WHERE rowid = ?1";
+  for (size_t i = 0; i < columns().size(); ++i) sql += (i ? ", " : "") + jetsql::QuoteIdentifier(columns()[i].origin);
+  sql += " FROM " + jetsql::QuoteIdentifier(baseTable()) + " WHERE rowid = ?1";
   Statement s = session_->statements().Acquire(sql);
   sqlite3_bind_int64(s.get(), 1, shownRowid_);
   const int rc = sqlite3_step(s.get());
@@ -533,8 +515,8 @@ void Recordset::LoadShown() {
   }
   if (rc != SQLITE_ROW) ThrowEngineError(db(), rc);
   shownValues_.clear();
-  for (size_t i = 0; i < shape_->columns.size(); ++i)
-    shownValues_.push_back(ReadColumn(s.get(), static_cast<int>(i), shape_->columns[i].type));
+  for (size_t i = 0; i < columns().size(); ++i)
+    shownValues_.push_back(ReadColumn(s.get(), static_cast<int>(i), columns()[i].type));
   shownLoaded_ = true;
 }
 

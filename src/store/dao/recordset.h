@@ -8,9 +8,11 @@
 // and step to the row wanted. A statement that ran to its end is reset at
 // once, so an idle recordset holds no read transaction.
 //
-// A recordset is updatable when all its columns come from one table of the
-// main file and the query neither groups, removes duplicates nor combines
-// queries; its rows are then identified by rowid. Otherwise writes raise 3027.
+// The translation says what the columns are (names and Jet types, which type
+// the values read) and whether the recordset is updatable: a dynaset or
+// table-type recordset over a statement with a keyed form (translator.h)
+// runs that form and finds its rows again by the rowid in its hidden first
+// column. Otherwise writes raise 3027.
 // After Update the row written is current (its key included); the next move
 // goes on from where the cursor was.
 #pragma once
@@ -25,10 +27,9 @@
 
 #include "com/unknown.h"
 #include "com/variant.h"
-#include "store/dao/result_shape.h"
 #include "store/dao/session.h"
 #include "store/dao/statement_cache.h"
-#include "store/jetsql/schema.h"
+#include "store/jetsql/translator.h"
 
 namespace albumcore::store::dao {
 
@@ -45,14 +46,11 @@ enum EditMode : int {
   dbEditAdd = 2,
 };
 
-// What a recordset runs: SQLite text with ?1..?n and their values. The
-// texts are read while the recordset opens only.
+// What a recordset runs: a translated statement and the values of its
+// parameters, already converted to their types (execution.h).
 struct RecordsetSource {
-  std::string_view sql;
+  std::shared_ptr<const jetsql::Translation> translation;
   std::vector<com::Variant> parameters;
-  std::vector<jetsql::Attachment> attachments;
-  bool readOnly = false;
-  std::string_view jet;  // the Jet text it came from, for messages
 };
 
 class Recordset;
@@ -93,7 +91,7 @@ class Recordset final : public com::ComObject, private SessionClient {
   ~Recordset() override;
 
   int Type() const { return type_; }
-  bool Updatable() const { return !shape_->baseTable.empty(); }
+  bool Updatable() const { return keyed_; }
 
   bool IsEOF();
   bool IsBOF();
@@ -126,19 +124,19 @@ class Recordset final : public com::ComObject, private SessionClient {
   void Close();
 
   // Field access by column index (0-based, as Fields(int)).
-  int FieldCount() const { return static_cast<int>(shape_->columns.size()); }
+  int FieldCount() const { return static_cast<int>(columns().size()); }
   int FindField(std::string_view name) const;  // -1 when unknown
   com::Variant GetValue(int index);
   void SetValue(int index, const com::Variant& value);
 
  private:
   friend class Field;
-  using Column = ResultShape::Column;
+  using Column = jetsql::ResultColumn;
 
   Recordset(std::shared_ptr<Session> session, int type);
   void Prepare(RecordsetSource& source);
-  // The statement's shape, worked out when it has none yet or a stale one.
-  std::shared_ptr<const ResultShape> ShapeOf(Statement& stmt, bool rowidFirst);
+  const std::vector<Column>& columns() const { return translation_->columns; }
+  const std::string& baseTable() const { return translation_->baseTable; }
   void OnSessionClosing() noexcept override;
   void Detach() noexcept;
   sqlite3* db() const;
@@ -164,10 +162,8 @@ class Recordset final : public com::ComObject, private SessionClient {
   int type_;
   std::unique_ptr<AttachedFiles> attached_;
   Statement stmt_;
-  std::vector<com::Variant> parameters_;
-  // Columns, base table (empty: read-only), rowid column; shared with the
-  // statement cache.
-  std::shared_ptr<const ResultShape> shape_;
+  std::shared_ptr<const jetsql::Translation> translation_;  // columns, base table
+  bool keyed_ = false;  // stmt_ runs the keyed form: column 0 is the rowid, field i is column i + 1
 
   bool started_ = false;
   int64_t pos_ = 0;       // current row, counted in the query's result as it is now

@@ -31,7 +31,6 @@
 #include "store/dao/change_probe.h"
 #include "store/dao/external_files.h"
 #include "store/dao/sql_limits.h"
-#include "store/dao/sql_text.h"
 #include "store/dao/statement_budget.h"
 #include "store/dao/statement_cache.h"
 #include "store/dao/stored_query_cache.h"
@@ -87,9 +86,6 @@ class Session {
   // The translation of a stored query, made once per entry.
   std::shared_ptr<const jetsql::Translation> Translate(StoredQuery& query);
 
-  // MayBeUpdatable/WithRowid of recordset texts, remembered.
-  UpdatableForms& updatableForms() { return updatableForms_; }
-
   // Runs the adapter's own SQLite text (schema changes, with the adapter's
   // rights) without parameters or results.
   void Exec(const std::string& sql);
@@ -128,7 +124,6 @@ class Session {
   std::unique_ptr<jetsql::Translator> translator_;
   std::unique_ptr<ChangeProbe> probe_;
   StoredQueryCache storedQueries_;
-  UpdatableForms updatableForms_;
   int depth_ = 0;
   int lostLevels_ = 0;  // levels of a transaction SQLite rolled back
   SessionClient* clients_ = nullptr;  // most recently registered first

@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "store/dao/errors.h"
-#include "store/dao/result_shape.h"
 
 namespace albumcore::store::dao {
 
@@ -13,7 +12,6 @@ Statement& Statement::operator=(Statement&& o) noexcept {
     owner_ = std::exchange(o.owner_, nullptr);
     home_ = std::exchange(o.home_, nullptr);
     stmt_ = std::exchange(o.stmt_, nullptr);
-    shape_ = std::move(o.shape_);
   }
   return *this;
 }
@@ -22,13 +20,12 @@ void Statement::Release() noexcept {
   sqlite3_stmt* stmt = std::exchange(stmt_, nullptr);
   if (stmt == nullptr) return;
   if (owner_ != nullptr) {
-    owner_->Return(home_, stmt, std::move(shape_));
+    owner_->Return(home_, stmt);
   } else {
     sqlite3_finalize(stmt);
   }
   owner_ = nullptr;
   home_ = nullptr;
-  shape_.reset();
 }
 
 int StatementCache::Prepare(std::string_view sql, bool cached, sqlite3_stmt** out) {
@@ -48,10 +45,10 @@ int StatementCache::Prepare(std::string_view sql, bool cached, sqlite3_stmt** ou
 }
 
 Statement StatementCache::TakeIdle(Statement::Pool& pool) {
-  Statement::Idle idle = std::move(pool.back());
+  sqlite3_stmt* stmt = pool.back();
   pool.pop_back();
   --idle_;
-  return Statement(this, &pool, idle.stmt, std::move(idle.shape));
+  return Statement(this, &pool, stmt);
 }
 
 Statement::Pool& StatementCache::PoolOf(std::string_view sql, Pools::iterator hint) {
@@ -66,8 +63,8 @@ Statement StatementCache::Acquire(std::string_view sql, bool cached) {
   const int rc = Prepare(sql, cached, &stmt);
   if (rc == SQLITE_MISUSE) ThrowJet(jeterr::kTrailingText, "one statement expected: " + std::string(sql));
   if (rc != SQLITE_OK) ThrowEngineError(db_, rc);
-  if (!cached) return Statement(nullptr, nullptr, stmt, nullptr);
-  return Statement(this, &PoolOf(sql, it), stmt, nullptr);
+  if (!cached) return Statement(nullptr, nullptr, stmt);
+  return Statement(this, &PoolOf(sql, it), stmt);
 }
 
 Statement StatementCache::TryAcquire(std::string_view sql) {
@@ -75,10 +72,10 @@ Statement StatementCache::TryAcquire(std::string_view sql) {
   if (it != pools_.end() && !it->second.empty()) return TakeIdle(it->second);
   sqlite3_stmt* stmt = nullptr;
   if (Prepare(sql, true, &stmt) != SQLITE_OK) return {};
-  return Statement(this, &PoolOf(sql, it), stmt, nullptr);
+  return Statement(this, &PoolOf(sql, it), stmt);
 }
 
-void StatementCache::Return(Statement::Pool* home, sqlite3_stmt* stmt, std::shared_ptr<const ResultShape> shape) noexcept {
+void StatementCache::Return(Statement::Pool* home, sqlite3_stmt* stmt) noexcept {
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
   if (idle_ >= capacity_) {
@@ -86,7 +83,7 @@ void StatementCache::Return(Statement::Pool* home, sqlite3_stmt* stmt, std::shar
     return;
   }
   try {
-    home->push_back(Statement::Idle{stmt, std::move(shape)});
+    home->push_back(stmt);
     ++idle_;
   } catch (...) {
     sqlite3_finalize(stmt);
@@ -96,7 +93,7 @@ void StatementCache::Return(Statement::Pool* home, sqlite3_stmt* stmt, std::shar
 void StatementCache::Clear() noexcept {
   // The lists stay: leases still out point at them.
   for (auto& [sql, pool] : pools_) {
-    for (auto& idle : pool) sqlite3_finalize(idle.stmt);
+    for (sqlite3_stmt* idle : pool) sqlite3_finalize(idle);
     pool.clear();
   }
   idle_ = 0;

@@ -8,15 +8,13 @@
 // itself when the schema changes.
 //
 // Recordsets open the same few statements over and over, so a lease finds
-// its way home without hashing the text again, and carries the statement's
-// ResultShape (result_shape.h) to and from the pool.
+// its way home without hashing the text again.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,7 +24,6 @@
 namespace albumcore::store::dao {
 
 class StatementCache;
-struct ResultShape;
 
 class Statement {
  public:
@@ -42,25 +39,15 @@ class Statement {
   // Gives the statement back (or finalizes it when it is not cached).
   void Release() noexcept;
 
-  // The shape a recordset worked out for this statement; null until one did.
-  const std::shared_ptr<const ResultShape>& shape() const noexcept { return shape_; }
-  void set_shape(std::shared_ptr<const ResultShape> shape) noexcept { shape_ = std::move(shape); }
-
  private:
   friend class StatementCache;
-  struct Idle {
-    sqlite3_stmt* stmt;
-    std::shared_ptr<const ResultShape> shape;
-  };
-  using Pool = std::vector<Idle>;
+  using Pool = std::vector<sqlite3_stmt*>;
 
-  Statement(StatementCache* owner, Pool* home, sqlite3_stmt* stmt, std::shared_ptr<const ResultShape> shape)
-      : owner_(owner), home_(home), stmt_(stmt), shape_(std::move(shape)) {}
+  Statement(StatementCache* owner, Pool* home, sqlite3_stmt* stmt) : owner_(owner), home_(home), stmt_(stmt) {}
 
   StatementCache* owner_ = nullptr;  // null: finalize on release
   Pool* home_ = nullptr;             // the idle list of its text
   sqlite3_stmt* stmt_ = nullptr;
-  std::shared_ptr<const ResultShape> shape_;
 };
 
 class StatementCache {
@@ -93,7 +80,7 @@ class StatementCache {
   // lists live as long as the cache, so leases may point at them).
   Statement::Pool& PoolOf(std::string_view sql, Pools::iterator hint);
   Statement TakeIdle(Statement::Pool& pool);
-  void Return(Statement::Pool* home, sqlite3_stmt* stmt, std::shared_ptr<const ResultShape> shape) noexcept;
+  void Return(Statement::Pool* home, sqlite3_stmt* stmt) noexcept;
   int Prepare(std::string_view sql, bool cached, sqlite3_stmt** out);
 
   sqlite3* db_;

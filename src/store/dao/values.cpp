@@ -155,6 +155,18 @@ Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::st
   return value;
 }
 
+Variant CoerceParameter(const Variant& value, const jetsql::QueryParameter& p) {
+  if (p.type == JetType::Unknown) return value;
+  if (!p.criterion) return CoerceToColumn(value, p.type, p.size, p.name);
+  try {
+    return CoerceToColumn(value, p.type, 0, p.name);
+  } catch (const com::ComError& e) {
+    if (e.hr() != com::JetError(jeterr::kConversion)) throw;
+    ThrowJet(jeterr::kTypeMismatch, "Data type mismatch in criteria expression: parameter '" + p.name + "' is " +
+                                        value.Describe());
+  }
+}
+
 void BindVariant(sqlite3_stmt* s, int i, const Variant& v) {
   int rc = SQLITE_OK;
   if (v.isArray()) {

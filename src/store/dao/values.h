@@ -11,6 +11,9 @@
 // Writing: CoerceToColumn() turns what a caller puts into a field into the
 // column's type (VT_BSTR "5" into a Long is 5), raising 3421 when it has no
 // such form and 3163 when text is longer than the column (UTF-16 units).
+// CoerceParameter() does the same for a statement's parameter, to the type
+// the translation gives it; a value compared, not assigned, that has no
+// such form is Jet's 3464 (type mismatch in criteria).
 #pragma once
 
 #include <sqlite3.h>
@@ -20,6 +23,7 @@
 
 #include "com/variant.h"
 #include "store/jetsql/schema.h"
+#include "store/jetsql/translator.h"
 
 namespace albumcore::store::dao {
 
@@ -27,6 +31,7 @@ com::Variant ReadColumn(sqlite3_stmt* stmt, int column, jetsql::JetType type);
 
 // `size` is the declared text size (0: unlimited).
 com::Variant CoerceToColumn(const com::Variant& value, jetsql::JetType type, int64_t size, std::string_view name);
+com::Variant CoerceParameter(const com::Variant& value, const jetsql::QueryParameter& parameter);
 
 // Binds by the variant's own type; raises 3421 for a type SQLite cannot hold.
 void BindVariant(sqlite3_stmt* stmt, int index, const com::Variant& value);

@@ -31,8 +31,11 @@ enum class JetType : uint8_t {
 
 const char* JetTypeName(JetType type);
 
-// The collation whose comparisons ignore case (Unicode simple case folding).
+// The collation whose comparisons ignore case (Unicode simple case folding):
+// Jet's way with all text. Text columns declared with SQLite's exact
+// kBinaryCollation (identity text: monikers, paths, GUIDs) are the exception.
 inline constexpr std::string_view kNoCaseCollation = "JETNOCASE";
+inline constexpr std::string_view kBinaryCollation = "BINARY";
 
 struct ColumnInfo {
   std::string name;          // as declared

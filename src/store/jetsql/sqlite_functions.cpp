@@ -415,6 +415,23 @@ JET_FN(String) {
   });
 }
 
+// ---- writes ----
+// jet_fieldsize(value, n): the value written to a Text(n) field, unchanged;
+// error 3163 when its text is longer than n UTF-16 units.
+JET_FN(FieldSize) {
+  UNUSED_ARGS;
+  const int type = sqlite3_value_type(argv[0]);
+  if (type != SQLITE_NULL && type != SQLITE_BLOB) {
+    const std::string_view text = Text(argv[0]);
+    const int64_t size = sqlite3_value_int64(argv[1]);
+    // A UTF-8 text has at least as many bytes as UTF-16 units.
+    if (static_cast<int64_t>(text.size()) > size && static_cast<int64_t>(com::Utf16Length(text)) > size)
+      return Fail(ctx, jeterr::kFieldTooSmall,
+                  "The field is too small to accept the amount of data you attempted to add");
+  }
+  sqlite3_result_value(ctx, argv[0]);
+}
+
 // ---- conversions ----
 JET_FN(Val) {
   UNUSED_ARGS;
@@ -707,6 +724,7 @@ const Scalar kScalars[] = {
     {"like", 2, Like, true},
     {"jet_concat", 2, Concat, true},
     {"jet_cstr", 1, CStr, true},
+    {"jet_fieldsize", 2, FieldSize, true},
     {"jet_datestr", 1, DateStr, true},
     {"jet_fail", 2, FailWith, false},
     {"jet_add", 2, Add, true},

@@ -13,13 +13,20 @@
 //     savepoint), without parameters: the new table of SELECT INTO, the seed
 //     of a counter, the checks and triggers that keep Nulls out of an index.
 //   - parameters: Jet parameter names in order of first appearance (names
-//     compare ignoring case), with the type a PARAMETERS clause declared.
-//     Binding fewer than all of them is the caller's JetError(3061).
+//     compare ignoring case), with the type a PARAMETERS clause declared and
+//     the type a value must be converted to before it is bound. Binding
+//     fewer than all of them is the caller's JetError(3061).
 //   - attachments: database files that IN "file" clauses name, and the schema
 //     alias each must be attached under (ATTACH before, DETACH after).
 //   - kind: what the statement does; returnsRows() for SELECT.
-//   - columns: for SELECT, the result columns with their Jet types, so
-//     computed dates and yes/no values can be typed as the schema types them.
+//   - columns: for SELECT, the result columns with their Jet types (the
+//     column's own, or the expression's: Now() is a Date, a comparison a
+//     Yes/No), which is how the caller types the values it reads.
+//   - baseTable, keyedSql: a SELECT that Jet can update through (every
+//     column a plain column of one table of the main file; no join, union,
+//     grouping, DISTINCT or aggregate) names that table, and keyedSql is
+//     `sql` with the table's rowid as a hidden first column, by which the
+//     caller writes rows back. Both empty for anything read-only.
 //   - pivot: for TRANSFORM without IN (...), how to read the pivot values and
 //     build the statement that has one column per value (PivotStatement).
 //
@@ -60,6 +67,13 @@ struct QueryParameter {
   int64_t declaredSize = 0;
   int number = 0;             // its ?N in the SQLite text
   size_t position = 0;        // where it first appears in the Jet text
+  // What a value is converted to before it is bound, as Jet converts it:
+  // the declared type, else the type of the field the parameter is first
+  // assigned to (SET c = [p], INSERT ... VALUES / SELECT [p]) or of what it
+  // is first compared with (=, <, BETWEEN, IN). Unknown: bound as given.
+  JetType type = JetType::Unknown;
+  int64_t size = 0;        // the Text(n) a value must fit (declared, or the field assigned); 0: no limit
+  bool criterion = false;  // typed by a comparison: a value without that type's form is 3464, not 3421
 };
 
 // A column a SELECT returns: its name (as Jet names it: the column's name,
@@ -68,6 +82,8 @@ struct QueryParameter {
 struct ResultColumn {
   std::string name;
   JetType type = JetType::Unknown;
+  int64_t size = 0;    // Text(n) of a table column
+  std::string origin;  // updatable statements: the column of baseTable it shows
 };
 
 struct Attachment {
@@ -110,8 +126,11 @@ struct Translation {
   std::optional<ColumnChange> columnChange;  // ALTER COLUMN only
   std::vector<std::string> before, after;
   std::optional<PivotPlan> pivot;
+  std::string baseTable;              // updatable SELECT only
+  std::string keyedSql;               // updatable SELECT only: rowid first, then `columns`
 
   bool returnsRows() const { return kind == StatementKind::Select; }
+  bool updatable() const { return !keyedSql.empty(); }
   bool changesSchema() const {
     return kind != StatementKind::Select && kind != StatementKind::Insert && kind != StatementKind::Update &&
            kind != StatementKind::Delete;

@@ -63,6 +63,8 @@ std::string Emitter::ColumnSql(const ColumnDef& c, bool adding, const CreateTabl
   // refuses them instead.
   if (!counter && wholeKey && type == "INTEGER") type = "LONG INTEGER";
   std::string sql = QuoteIdentifier(c.name) + " " + type;
+  // Jet compares the text of its fields ignoring case.
+  if (HasTextAffinity(type)) sql += " COLLATE " + std::string(kNoCaseCollation);
   if (c.defaultValue) {
     // A yes/no column's own default gives way to the one written.
     if (const size_t own = sql.find(" DEFAULT "); own != std::string::npos) sql.erase(own);

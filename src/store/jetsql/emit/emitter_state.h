@@ -27,12 +27,18 @@ Ty TyFromJet(JetType t);
 
 inline bool IsNumeric(Ty t) { return t == Ty::Bool || t == Ty::Integer || t == Ty::Real || t == Ty::Date; }
 
+// A column a FROM clause brings into scope, or one a SELECT returns.
 struct Col {
   std::string name;
   Ty type = Ty::Unknown;
-  std::string collation;
+  std::string collation;  // the collation SQLite gives it by itself; empty for none
   bool textAffinity = false;
   JetType jetType = JetType::Unknown;  // as declared, for table columns
+  int64_t size = 0;                    // Text(n) of a table column
+  bool exact = false;                  // text that compares exactly (see Emitted::exact)
+  std::string origin;                  // a SELECT's column that shows a column of its one table: that column
+  int64_t maxLength = -1;              // see Emitted::maxLength
+  int parameter = 0;                   // see Emitted::parameter
 };
 
 JetType JetFromTy(Ty t);
@@ -42,31 +48,49 @@ struct Source {
   std::string qualifier;  // quoted qualifier in SQLite text (generated for an unnamed one)
   std::vector<Col> columns;
   bool baseTable = false;
-  std::string tableSql;  // "schema"."table" of a base table
+  bool external = false;  // a table of another file (IN "file")
+  std::string tableName;  // a base table's name as declared
+  std::string tableSql;   // "schema"."table" of a base table
   bool aliased = false;
 };
 
 struct Emitted {
   std::string sql;
   Ty type = Ty::Unknown;
+  // The collation SQLite applies to it by itself: a column's declared one
+  // (also through a derived table or an alias); empty for anything else.
   std::string collation;
+  // Text that compares exactly: an identity column (text declared BINARY)
+  // or a Min/Max/First/Last of one. All other text compares as JETNOCASE.
+  bool exact = false;
   bool predicate = false;  // a truth value in SQLite form (1/0), not Jet's -1/0
   bool column = false;
   bool textAffinity = false;
   std::optional<std::string> constText;  // the value, when it is constant text
   std::string columnName;
+  std::string origin;  // a column of a table of the main file in this scope: its name
   JetType jetType = JetType::Unknown;  // a column's declared type
+  int64_t size = 0;                    // a column's Text(n)
+  // The longest text (UTF-16 units) it can be, when known: a Text(n)
+  // column's n, a constant's length; -1 when unknown.
+  int64_t maxLength = -1;
+  int parameter = 0;  // a bare parameter: its index + 1 in Translation::parameters
 };
 
 struct Scope {
   Scope* parent = nullptr;
   std::vector<Source> sources;
   std::vector<std::pair<std::string, Emitted>> aliases;
+  bool aggregates = false;  // an aggregate function was used at this level
 };
 
 struct SelectResult {
   std::string sql;
   std::vector<Col> outputs;
+  // A SELECT Jet can update through: its one table and that table's rowid
+  // as SQL; both empty otherwise.
+  std::string baseTable;
+  std::string rowid;
 };
 
 // Where an expression stands: a value (Jet's -1/0 truth) or a condition.
@@ -138,6 +162,7 @@ class Emitter {
   // `itemsEnd`, when given, receives where the select list ends in the text.
   std::string EmitCore(const SelectCore& c, Scope& scope, std::vector<Col>& outputs, size_t* itemsEnd = nullptr);
   static bool Distinct(const SelectCore& c);  // whether the core is SELECT DISTINCT
+  static bool Updatable(const SelectCore& c, const Scope& scope, const std::vector<Col>& outputs);
   std::string Star(const Expr& e, Scope& scope, std::vector<Col>& outputs);
   std::string EmitSource(const TableSource& t, Scope& scope);
   static void AddSource(Scope& scope, Source s);
@@ -147,6 +172,19 @@ class Emitter {
   Emitted Val(const Expr& e, Scope& scope) { return Finish(Expression(e, scope, Ctx::Value), Ctx::Value); }
   Emitted Cond(const Expr& e, Scope& scope) { return Finish(Expression(e, scope, Ctx::Condition), Ctx::Condition); }
   static Emitted Finish(Emitted e, Ctx ctx);
+  // Jet's text comparison rule: the COLLATE clause (with its leading blank)
+  // a comparison of `v` with each of `others` needs; empty for numbers and
+  // where SQLite's own choice is already right.
+  static std::string Collate(const Emitted& v, const std::vector<const Emitted*>& others);
+  // `v` as it sorts, groups and de-duplicates in Jet: text that SQLite would
+  // order exactly gets COLLATE JETNOCASE, identity columns excepted.
+  static std::string Sorted(const Emitted& v);
+  // Gives a bare parameter the type of what it meets, unless it has one.
+  void TypeParameter(const Emitted& parameter, const Emitted& other, bool criterion);
+  void TypeParameter(const Emitted& parameter, JetType type, int64_t size, bool criterion);
+  // `v` as the value written to a field of type `type` and Text size `size`:
+  // text that may not fit is checked when it is written (3163).
+  std::string Assigned(const Emitted& v, JetType type, int64_t size);
   static Emitted Literal(std::string sql, Ty type);
   static Emitted TextLiteral(const std::string& text);
   Emitted Expression(const Expr& e, Scope& scope, Ctx ctx);
@@ -171,7 +209,7 @@ class Emitter {
   static constexpr size_t kMaxRepeatedSql = 64 * 1024;
   [[noreturn]] static void TooComplex() { ThrowJet(jeterr::kSyntax, "Query is too complex"); }
   [[noreturn]] static void UnknownTable(const std::string& name);
-  static std::string TargetColumn(const TableInfo& table, const std::string& name);
+  static const ColumnInfo& TargetColumn(const TableInfo& table, const std::string& name);
   std::string AttachSchema(const std::string& file);
 
   SchemaCatalog& catalog_;

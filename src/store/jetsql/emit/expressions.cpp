@@ -2,10 +2,78 @@
 // meaning, LIKE with its index range.
 #include "store/jetsql/emit/emitter_state.h"
 
+#include "com/text.h"
 #include "store/jetsql/emitter.h"
 #include "store/jetsql/jet_text.h"
 
 namespace albumcore::store::jetsql::emit {
+
+namespace {
+
+// Values whose comparisons a collation can affect: text, and what may be
+// text when the row runs (parameters, untyped expressions).
+bool MayBeText(Ty t) { return t == Ty::Text || t == Ty::Unknown; }
+
+bool FoldsOrOrders(const std::string& collation) { return !collation.empty() && collation != kBinaryCollation; }
+
+const std::string kCollateNoCase = " COLLATE " + std::string(kNoCaseCollation);
+const std::string kCollateBinary = " COLLATE " + std::string(kBinaryCollation);
+
+}  // namespace
+
+// Jet compares all text ignoring case; identity columns (declared BINARY)
+// are this system's exception, and a comparison with one on either side is
+// exact. Numbers get no collation, which would keep SQLite off their
+// indexes. SQLite takes an explicit COLLATE first, then the left column's,
+// then the right one's: exact comparisons need BINARY spelled out only
+// when a side brings a collation of its own.
+std::string Emitter::Collate(const Emitted& v, const std::vector<const Emitted*>& others) {
+  if (!MayBeText(v.type)) return {};
+  bool text = false, exact = v.exact, ownCollation = FoldsOrOrders(v.collation);
+  for (const Emitted* o : others) {
+    if (!MayBeText(o->type)) continue;
+    text = true;
+    exact = exact || o->exact;
+    ownCollation = ownCollation || FoldsOrOrders(o->collation);
+  }
+  if (!text) return {};
+  if (!exact) return kCollateNoCase;
+  return ownCollation ? kCollateBinary : "";
+}
+
+std::string Emitter::Sorted(const Emitted& v) {
+  if (!MayBeText(v.type) || v.exact || FoldsOrOrders(v.collation)) return v.sql;
+  return v.sql + kCollateNoCase;
+}
+
+void Emitter::TypeParameter(const Emitted& parameter, const Emitted& other, bool criterion) {
+  if (other.parameter != 0) return;
+  TypeParameter(parameter, other.jetType != JetType::Unknown ? other.jetType : JetFromTy(other.type), 0, criterion);
+}
+
+void Emitter::TypeParameter(const Emitted& parameter, JetType type, int64_t size, bool criterion) {
+  if (parameter.parameter == 0 || type == JetType::Unknown) return;
+  QueryParameter& p = out_.parameters[static_cast<size_t>(parameter.parameter - 1)];
+  if (p.type != JetType::Unknown) return;  // declared, or met before
+  p.type = type;
+  p.size = type == JetType::Text ? size : 0;
+  p.criterion = criterion;
+}
+
+// Jet refuses text longer than a Text(n) field on every write. A parameter
+// is converted and checked when it is bound, a value known to fit needs
+// nothing; anything else is checked by jet_fieldsize as the row is written.
+std::string Emitter::Assigned(const Emitted& v, JetType type, int64_t size) {
+  TypeParameter(v, type, size, false);
+  if (type != JetType::Text || size <= 0) return v.sql;
+  int64_t longest = v.maxLength;
+  if (v.parameter != 0) {
+    const QueryParameter& p = out_.parameters[static_cast<size_t>(v.parameter - 1)];
+    if (p.type == JetType::Text && p.size > 0) longest = p.size;
+  }
+  if (longest >= 0 && longest <= size) return v.sql;
+  return "jet_fieldsize(" + v.sql + ", " + std::to_string(size) + ")";
+}
 
 Emitted Emitter::Finish(Emitted e, Ctx ctx) {
   if (ctx == Ctx::Value && e.predicate) {
@@ -30,13 +98,17 @@ static std::string Signed(std::string number) { return number[0] == '-' ? "(" + 
 Emitted Emitter::TextLiteral(const std::string& text) {
   Emitted e = Literal(QuoteString(text), Ty::Text);
   e.constText = text;
+  e.maxLength = static_cast<int64_t>(com::Utf16Length(text));
   return e;
 }
 
 Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
   switch (e.kind) {
-    case ExprKind::Null:
-      return Literal("NULL", Ty::Null);
+    case ExprKind::Null: {
+      Emitted null = Literal("NULL", Ty::Null);
+      null.maxLength = 0;
+      return null;
+    }
     // Negative literals (&HFFFF, dates before 1899-12-30) are parenthesized:
     // after a minus sign, "--" would start an SQL comment.
     case ExprKind::Integer:
@@ -61,20 +133,31 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
       Emitted v = Val(*e.args[0], scope);
       Emitted lo = Val(*e.args[1], scope);
       Emitted hi = Val(*e.args[2], scope);
-      const bool nocase = v.collation == kNoCaseCollation;
+      for (const Emitted* bound : {&lo, &hi}) {
+        TypeParameter(*bound, v, true);
+        TypeParameter(v, *bound, true);
+      }
       Emitted r;
-      r.sql = "(" + v.sql + (nocase ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT" : "") + " BETWEEN " + lo.sql +
-              " AND " + hi.sql + ")";
+      r.sql = "(" + v.sql + Collate(v, {&lo, &hi}) + (e.negated ? " NOT" : "") + " BETWEEN " + lo.sql + " AND " +
+              hi.sql + ")";
       r.predicate = true;
       return r;
     }
     case ExprKind::InList: {
       Emitted v = Val(*e.args[0], scope);
+      std::vector<Emitted> items;
+      std::vector<const Emitted*> compared;
       std::string list;
-      for (size_t i = 1; i < e.args.size(); ++i) list += (i > 1 ? ", " : "") + Val(*e.args[i], scope).sql;
+      items.reserve(e.args.size());
+      for (size_t i = 1; i < e.args.size(); ++i) {
+        items.push_back(Val(*e.args[i], scope));
+        TypeParameter(items.back(), v, true);
+        TypeParameter(v, items.back(), true);
+        compared.push_back(&items.back());
+        list += (i > 1 ? ", " : "") + items.back().sql;
+      }
       Emitted r;
-      r.sql = "(" + v.sql + (v.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT IN (" : " IN (") +
-              list + "))";
+      r.sql = "(" + v.sql + Collate(v, compared) + (e.negated ? " NOT IN (" : " IN (") + list + "))";
       r.predicate = true;
       return r;
     }
@@ -84,9 +167,15 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
       if (sub.outputs.size() != 1)
         ThrowJet(jeterr::kSubqueryFields, "You have written a subquery that can return more than one field without using the EXISTS "
                        "reserved word in the main query's FROM clause");
+      Emitted column;
+      const Col& out = sub.outputs[0];
+      column.type = out.type;
+      column.collation = out.collation;
+      column.exact = out.exact;
+      column.jetType = out.jetType;
+      TypeParameter(v, column, true);
       Emitted r;
-      r.sql = "(" + v.sql + (v.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "") + (e.negated ? " NOT IN (" : " IN (") +
-              sub.sql + "))";
+      r.sql = "(" + v.sql + Collate(v, {&column}) + (e.negated ? " NOT IN (" : " IN (") + sub.sql + "))";
       r.predicate = true;
       return r;
     }
@@ -119,6 +208,7 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
       Emitted r;
       r.sql = "(" + sub.sql + ")";
       r.type = sub.outputs[0].type;
+      r.exact = sub.outputs[0].exact;
       return r;
     }
   }
@@ -130,10 +220,15 @@ Emitted Emitter::ColumnRef(const Source& s, const Col& c) {
   e.sql = s.qualifier + "." + QuoteIdentifier(c.name);
   e.type = c.type;
   e.collation = c.collation;
+  e.exact = c.exact;
   e.column = true;
   e.columnName = c.name;
+  e.origin = c.origin;
   e.textAffinity = c.textAffinity;
   e.jetType = c.jetType;
+  e.size = c.size;
+  e.maxLength = c.maxLength;
+  e.parameter = c.parameter;
   return e;
 }
 
@@ -187,6 +282,7 @@ Emitted Emitter::ParameterRef(const std::string& name, size_t position) {
   const int n = Parameter(name, position);
   e.sql = "?" + std::to_string(n);
   e.type = TyFromJet(out_.parameters[static_cast<size_t>(n - 1)].declaredType);
+  e.parameter = n;
   return e;
 }
 
@@ -205,8 +301,8 @@ int Emitter::Parameter(const std::string& name, size_t position) {
   p.number = static_cast<int>(paramKeys_.size()) + 1;
   for (const auto& d : declared_) {
     if (SameName(d.name, name)) {
-      p.declaredType = d.declaredType;
-      p.declaredSize = d.declaredSize;
+      p.declaredType = p.type = d.declaredType;
+      p.declaredSize = p.size = d.declaredSize;
       break;
     }
   }
@@ -283,8 +379,9 @@ Emitted Emitter::Binary(const Expr& e, Scope& scope, Ctx ctx) {
   if (const char* cmp = ComparisonSql(e.op)) {
     Emitted a = Val(*e.args[0], scope);
     Emitted b = Val(*e.args[1], scope);
-    const bool nocase = a.collation == kNoCaseCollation || b.collation == kNoCaseCollation;
-    r.sql = "(" + a.sql + cmp + b.sql + (nocase ? " COLLATE JETNOCASE" : "") + ")";
+    TypeParameter(a, b, true);
+    TypeParameter(b, a, true);
+    r.sql = "(" + a.sql + cmp + b.sql + Collate(a, {&b}) + ")";
     r.predicate = true;
     return r;
   }
@@ -415,6 +512,7 @@ Emitted Emitter::Quantified(const Expr& e, Scope& scope) {
 Emitted Emitter::Like(const Expr& e, Scope& scope) {
   Emitted v = Val(*e.args[0], scope);
   Emitted p = Val(*e.args[1], scope);
+  TypeParameter(p, JetType::Memo, 0, true);
   Emitted r;
   r.predicate = true;
   std::string like = v.sql + " LIKE " + p.sql;
@@ -426,7 +524,7 @@ Emitted Emitter::Like(const Expr& e, Scope& scope) {
   // optimisation; the literal prefix's range gives the planner the index
   // back. The range holds for every matching row, so it only narrows.
   if (p.constText && v.column && v.textAffinity &&
-      (v.collation == "BINARY" || v.collation == kNoCaseCollation)) {
+      (v.collation == kBinaryCollation || v.collation == kNoCaseCollation)) {
     const LikePattern pattern(*p.constText);
     const auto range =
         RangeForLike(pattern, v.collation == kNoCaseCollation ? RangeCollation::NoCase : RangeCollation::Binary);

@@ -72,6 +72,7 @@ Emitted Emitter::Call(const Expr& e, Scope& scope) {
   };
   Emitted r;
   if (name == "COUNT") {
+    scope.aggregates = true;
     if (e.star) {
       r.sql = "count(*)" + CellRows(scope);
     } else {
@@ -85,11 +86,20 @@ Emitted Emitter::Call(const Expr& e, Scope& scope) {
   }
   if (name == "SUM" || name == "AVG" || name == "MIN" || name == "MAX" || name == "FIRST" || name == "LAST") {
     arity(1, 1);
+    scope.aggregates = true;
     Emitted v = Val(*e.args[0], scope);
-    const std::string fn = name == "FIRST" ? "jet_first" : name == "LAST" ? "jet_last" : LowerAscii(name);
-    r.sql = fn + "(" + v.sql + ")" + CellRows(scope);
-    r.type = name == "AVG" ? Ty::Real : v.type;
-    if (name == "MIN" || name == "MAX" || name == "FIRST" || name == "LAST") r.collation = v.collation;
+    const bool pick = name != "SUM" && name != "AVG";  // returns one of the values
+    if (name == "FIRST" || name == "LAST") {
+      r.sql = (name == "FIRST" ? "jet_first(" : "jet_last(") + v.sql + ")";
+    } else {
+      r.sql = LowerAscii(name) + "(" + (pick ? Sorted(v) : v.sql) + ")";  // Min and Max compare as Jet does
+    }
+    r.sql += CellRows(scope);
+    r.type = name == "AVG" ? Ty::Real : (v.type == Ty::Bool && !pick ? Ty::Integer : v.type);
+    if (pick) {
+      r.exact = v.exact;
+      r.maxLength = v.maxLength;
+    }
     return r;
   }
   if (name == "IIF") {

@@ -9,6 +9,42 @@
 
 namespace albumcore::store::jetsql::emit {
 
+namespace {
+
+Col TableColumn(const ColumnInfo& c, bool mainFile) {
+  Col col;
+  col.name = c.name;
+  col.type = TyFromJet(c.type);
+  col.collation = c.collation;
+  col.textAffinity = c.textAffinity;
+  col.jetType = c.type;
+  col.size = c.size;
+  col.exact = col.type == Ty::Text && c.collation == kBinaryCollation;
+  if (mainFile) col.origin = c.name;
+  if (col.type == Ty::Text && c.size > 0) col.maxLength = c.size;
+  return col;
+}
+
+// The columns of a query used as a table: they show no table's column there.
+std::vector<Col> DerivedColumns(std::vector<Col> outputs) {
+  for (auto& c : outputs) c.origin.clear();
+  return outputs;
+}
+
+}  // namespace
+
+// Jet updates through a query that shows columns of one table of this file,
+// one row of it per row of the result: no join, grouping, DISTINCT, union
+// or aggregate, and no computed column (the adapter writes columns back by
+// name).
+bool Emitter::Updatable(const SelectCore& c, const Scope& scope, const std::vector<Col>& outputs) {
+  if (Distinct(c) || !c.groupBy.empty() || c.having || scope.aggregates) return false;
+  if (c.from.size() != 1 || scope.sources.size() != 1) return false;
+  const Source& s = scope.sources.front();
+  if (!s.baseTable || s.external || outputs.empty()) return false;
+  return std::all_of(outputs.begin(), outputs.end(), [](const Col& o) { return !o.origin.empty(); });
+}
+
 SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
   if (++nesting_ > kMaxNesting) ThrowJet(jeterr::kSyntax, "Query is too complex");
   struct Leave {
@@ -24,6 +60,10 @@ SelectResult Emitter::EmitSelect(const SelectStmt& s, Scope* parent) {
     result.sql = EmitCore(core, scope, result.outputs, &itemsEnd);
     if (core.top) result.sql = ApplyTop(core, std::move(result.sql), itemsEnd, s.orderBy, scope, result.outputs);
     else if (!s.orderBy.empty()) result.sql += " ORDER BY " + OrderBy(s.orderBy, &scope, result.outputs);
+    if (Updatable(core, scope, result.outputs)) {
+      result.baseTable = scope.sources.front().tableName;
+      result.rowid = scope.sources.front().qualifier + ".rowid";
+    }
     return result;
   }
   for (size_t i = 0; i < s.cores.size(); ++i) {
@@ -95,7 +135,7 @@ std::string Emitter::ApplyTop(const SelectCore& core, std::string sql, size_t it
       key = "jet_c" + std::to_string(e.integer);
     } else {
       key = "jet_k" + std::to_string(i + 1);
-      hidden += ", " + Val(e, scope).sql;
+      hidden += ", " + Sorted(Val(e, scope));
       columns += ", " + key;
     }
     keys += (i ? ", " : "") + key + (orderBy[i].descending ? " DESC" : "");
@@ -120,7 +160,7 @@ std::string Emitter::OrderBy(const std::vector<OrderItem>& items, Scope* scope, 
         ThrowJet(jeterr::kSyntax, "ORDER BY column number out of range");
       sql += std::to_string(e.integer);
     } else if (scope != nullptr) {
-      sql += Val(e, *scope).sql;
+      sql += Sorted(Val(e, *scope));
     } else {
       // A union sorts by its output columns.
       size_t ordinal = 0;
@@ -159,8 +199,24 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
     } else {
       name = "Expr" + std::to_string(exprNumber++);
     }
-    items += v.sql + (needsAs ? " AS " + QuoteIdentifier(name) : "");
-    outputs.push_back(Col{name, v.type, v.collation, v.textAffinity, v.column ? v.jetType : JetType::Unknown});
+    // A computed text column carries JETNOCASE, which DISTINCT, UNION, an
+    // ORDER BY by position and a query selecting from this one then use.
+    // Columns keep their own collation (and SQLite's metadata of them); a
+    // bare parameter is one value for all rows.
+    const std::string sql = v.column || v.parameter != 0 ? v.sql : Sorted(v);
+    items += sql + (needsAs ? " AS " + QuoteIdentifier(name) : "");
+    Col out;
+    out.name = name;
+    out.type = v.type;
+    out.collation = sql.size() != v.sql.size() ? std::string(kNoCaseCollation) : v.collation;
+    out.textAffinity = v.textAffinity;
+    out.jetType = v.column ? v.jetType : JetType::Unknown;
+    out.size = v.size;
+    out.exact = v.exact;
+    out.origin = v.origin;
+    out.maxLength = v.maxLength;
+    out.parameter = v.parameter;
+    outputs.push_back(std::move(out));
     if (!item.alias.empty()) scope.aliases.emplace_back(item.alias, v);
   }
   std::string sql = "SELECT ";
@@ -171,7 +227,7 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
   if (c.where) sql += " WHERE " + Cond(*c.where, scope).sql;
   if (!c.groupBy.empty()) {
     sql += " GROUP BY ";
-    for (size_t i = 0; i < c.groupBy.size(); ++i) sql += (i ? ", " : "") + Val(*c.groupBy[i], scope).sql;
+    for (size_t i = 0; i < c.groupBy.size(); ++i) sql += (i ? ", " : "") + Sorted(Val(*c.groupBy[i], scope));
   }
   if (c.having) sql += " HAVING " + Cond(*c.having, scope).sql;
   return sql;
@@ -234,11 +290,12 @@ std::string Emitter::EmitSource(const TableSource& t, Scope& scope) {
       if (!table) UnknownTable(t.name);
       Source s;
       s.baseTable = true;
+      s.external = t.externalFile.has_value();
       s.aliased = !t.alias.empty();
       s.exposed = t.alias.empty() ? table->name : t.alias;
+      s.tableName = table->name;
       s.tableSql = (t.externalFile ? QuoteIdentifier(AttachSchema(*t.externalFile)) + "." : "") + QuoteIdentifier(table->name);
-      for (const auto& c : table->columns)
-        s.columns.push_back(Col{c.name, TyFromJet(c.type), c.collation, c.textAffinity, c.type});
+      for (const auto& c : table->columns) s.columns.push_back(TableColumn(c, !s.external));
       s.qualifier = QuoteIdentifier(s.exposed);
       std::string sql = s.tableSql;
       if (s.aliased || t.externalFile) {
@@ -255,7 +312,7 @@ std::string Emitter::EmitSource(const TableSource& t, Scope& scope) {
       // An unnamed derived table still gets a name in SQLite, so that its
       // columns can always be qualified.
       s.qualifier = QuoteIdentifier(t.alias.empty() ? "jet_q" + std::to_string(++derivedCount_) : t.alias);
-      s.columns = std::move(sub.outputs);
+      s.columns = DerivedColumns(std::move(sub.outputs));
       const std::string qualifier = s.qualifier;
       AddSource(scope, std::move(s));
       return "(" + sub.sql + ") AS " + qualifier;
@@ -306,7 +363,7 @@ std::string Emitter::StoredQuery(const TableSource& t, const std::string& text, 
   Source s;
   s.exposed = t.alias.empty() ? t.name : t.alias;
   s.qualifier = QuoteIdentifier(s.exposed);
-  s.columns = std::move(sub.outputs);
+  s.columns = DerivedColumns(std::move(sub.outputs));
   AddSource(scope, std::move(s));
   return "(" + sub.sql + ") AS " + QuoteIdentifier(t.alias.empty() ? t.name : t.alias);
 }

@@ -4,6 +4,12 @@
 
 namespace albumcore::store::jetsql::emit {
 
+namespace {
+
+constexpr std::string_view kSelect = "SELECT ";
+
+}  // namespace
+
 Ty TyFromJet(JetType t) {
   switch (t) {
     case JetType::YesNo: return Ty::Bool;
@@ -61,7 +67,13 @@ void Emitter::Emit(const SelectStmt& s) {
   out_.kind = StatementKind::Select;
   SelectResult result = EmitSelect(s, nullptr);
   out_.sql = std::move(result.sql);
-  for (const auto& c : result.outputs) out_.columns.push_back(ResultColumn{c.name, JetTypeOf(c)});
+  const bool updatable = !result.rowid.empty() && out_.sql.rfind(kSelect, 0) == 0;
+  for (const auto& c : result.outputs)
+    out_.columns.push_back(ResultColumn{c.name, JetTypeOf(c), c.size, updatable ? c.origin : std::string()});
+  if (updatable) {
+    out_.baseTable = std::move(result.baseTable);
+    out_.keyedSql = std::string(kSelect) + result.rowid + ", " + out_.sql.substr(kSelect.size());
+  }
 }
 
 void Emitter::Emit(const InsertStmt& ins) {
@@ -70,39 +82,57 @@ void Emitter::Emit(const InsertStmt& ins) {
   if (!table) UnknownTable(ins.table);
   std::string target = ins.externalFile ? QuoteIdentifier(AttachSchema(*ins.externalFile)) + "." : "";
   target += QuoteIdentifier(table->name);
-  std::vector<std::string> columns;
-  for (const auto& c : ins.columns) columns.push_back(TargetColumn(*table, c));
-  std::string body;
+  std::vector<const ColumnInfo*> columns;
+  for (const auto& c : ins.columns) columns.push_back(&TargetColumn(*table, c));
+  std::optional<SelectResult> sel;
   if (ins.select) {
-    SelectResult sel = EmitSelect(*ins.select, nullptr);
-    if (columns.empty()) {
-      // Jet appends by name: each output column goes to the field of that name.
-      for (const auto& o : sel.outputs) columns.push_back(TargetColumn(*table, o.name));
-    }
-    if (columns.size() != sel.outputs.size())
-      ThrowJet(jeterr::kValueCount, "Number of query values and destination fields are not the same");
-    body = sel.sql;
-  } else {
-    Scope scope;
-    std::string values;
-    for (const auto& v : ins.values) {
-      if (!values.empty()) values += ", ";
-      values += Val(*v, scope).sql;
-    }
+    sel = EmitSelect(*ins.select, nullptr);
+    // Jet appends by name: each output column goes to the field of that name.
     if (columns.empty())
-      for (const auto& c : table->columns) columns.push_back(c.name);
-    if (columns.size() != ins.values.size())
-      ThrowJet(jeterr::kValueCount, "Number of query values and destination fields are not the same");
-    body = "VALUES (" + values + ")";
+      for (const auto& o : sel->outputs) columns.push_back(&TargetColumn(*table, o.name));
+  } else if (columns.empty()) {
+    for (const auto& c : table->columns) columns.push_back(&c);
   }
+  if (columns.size() != (sel ? sel->outputs.size() : ins.values.size()))
+    ThrowJet(jeterr::kValueCount, "Number of query values and destination fields are not the same");
   std::string list;
   for (size_t i = 0; i < columns.size(); ++i) {
     for (size_t j = 0; j < i; ++j)
       if (columns[j] == columns[i])
-        ThrowJet(jeterr::kSyntaxInsert, "Duplicate output destination '" + columns[i] + "'");
-    list += (i ? ", " : "") + QuoteIdentifier(columns[i]);
+        ThrowJet(jeterr::kSyntaxInsert, "Duplicate output destination '" + columns[i]->name + "'");
+    list += (i ? ", " : "") + QuoteIdentifier(columns[i]->name);
   }
-  out_.sql = "INSERT INTO " + target + " (" + list + ") " + body;
+  const std::string insert = "INSERT INTO " + target + " (" + list + ") ";
+  if (!sel) {
+    Scope scope;
+    std::string values;
+    for (size_t i = 0; i < columns.size(); ++i)
+      values += (i ? ", " : "") + Assigned(Val(*ins.values[i], scope), columns[i]->type, columns[i]->size);
+    out_.sql = insert + "VALUES (" + values + ")";
+    return;
+  }
+  // The rows are checked as they are written: when a column needs it, the
+  // SELECT becomes a table expression whose columns are named by position.
+  std::string names, values;
+  bool checked = false;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const Col& o = sel->outputs[i];
+    Emitted v;
+    v.sql = QuoteIdentifier("c" + std::to_string(i + 1));
+    v.type = o.type;
+    v.maxLength = o.maxLength;
+    v.parameter = o.parameter;
+    const std::string value = Assigned(v, columns[i]->type, columns[i]->size);
+    checked = checked || value != v.sql;
+    names += (i ? ", " : "") + v.sql;
+    values += (i ? ", " : "") + value;
+  }
+  if (!checked) {
+    out_.sql = insert + sel->sql;
+  } else {
+    out_.sql = "WITH \"jet_rows\" (" + names + ") AS (" + sel->sql + ") " + insert + "SELECT " + values +
+               " FROM \"jet_rows\"";
+  }
 }
 
 void Emitter::Emit(const UpdateStmt& up) {
@@ -121,7 +151,7 @@ void Emitter::Emit(const UpdateStmt& up) {
     const Col* col = FindCol(src, a.target.back());
     if (col == nullptr) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: '" + a.target.back() + "'");
     if (!sets.empty()) sets += ", ";
-    sets += QuoteIdentifier(col->name) + " = " + Val(*a.value, scope).sql;
+    sets += QuoteIdentifier(col->name) + " = " + Assigned(Val(*a.value, scope), col->jetType, col->size);
   }
   out_.sql = "UPDATE " + src.tableSql + (src.aliased ? " AS " + QuoteIdentifier(src.exposed) : "") + " SET " + sets;
   if (up.where) out_.sql += " WHERE " + Cond(*up.where, scope).sql;
@@ -161,7 +191,7 @@ void Emitter::EmitJoinedUpdate(const UpdateStmt& up) {
     if (!owner->baseTable) ThrowJet(jeterr::kNotSupported, "UPDATE of a query is not supported");
     target = owner;
     const std::string value = "jet_v" + std::to_string(i + 1);
-    values += ", " + Val(*a.value, scope).sql + " AS " + value;
+    values += ", " + Assigned(Val(*a.value, scope), col->jetType, col->size) + " AS " + value;
     sets += (i ? ", " : "") + QuoteIdentifier(col->name) + " = jet_update." + value;
   }
   if (target == nullptr) ThrowJet(jeterr::kSyntaxUpdate, "UPDATE needs a field to set");
@@ -200,12 +230,12 @@ void Emitter::UnknownTable(const std::string& name) {
            "spelled correctly");
 }
 
-std::string Emitter::TargetColumn(const TableInfo& table, const std::string& name) {
+const ColumnInfo& Emitter::TargetColumn(const TableInfo& table, const std::string& name) {
   const ColumnInfo* c = table.FindColumn(name);
   if (c == nullptr)
     ThrowJet(jeterr::kUnknownInsertField, "The INSERT INTO statement contains the following unknown field name: '" +
                                               name + "'");
-  return c->name;
+  return *c;
 }
 
 std::string Emitter::AttachSchema(const std::string& file) {
