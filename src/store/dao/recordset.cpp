@@ -55,8 +55,8 @@ void Recordset::Prepare(RecordsetSource& source) {
   const jetsql::Translation& t = *source.translation;
   if (!t.attachments.empty()) attached_ = std::make_unique<AttachedFiles>(*session_, t.attachments);
   StatementCache& cache = session_->statements();
-  // The keyed form does not prepare over a view, which has no rowid: such a
-  // recordset is read-only.
+  // A table without rowid (made by other tools) refuses the keyed form:
+  // such a recordset is read-only.
   if (t.updatable() && attached_ == nullptr && (type_ == dbOpenTable || type_ == dbOpenDynaset)) {
     stmt_ = cache.TryAcquire(t.keyedSql);
     keyed_ = static_cast<bool>(stmt_);

@@ -57,6 +57,7 @@ inline constexpr std::string_view kRequiredIndexGuardPrefix = "jet_notnull_";
 
 struct TableInfo {
   std::string name;  // as declared
+  bool view = false;  // a view: read like a table, never written
   std::vector<ColumnInfo> columns;
   // Field sets that identify a row: the primary key and each unique index.
   std::vector<std::vector<std::string>> uniqueKeys;

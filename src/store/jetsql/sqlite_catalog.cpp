@@ -35,35 +35,27 @@ SqliteSchemaCatalog::SqliteSchemaCatalog(sqlite3* db, std::string storedQueryTab
 
 std::shared_ptr<const TableInfo> SqliteSchemaCatalog::ReadTable(sqlite3* db, const char* schema, std::string_view name) {
   std::string canonical;
-  {
-    const std::string sql = std::string("SELECT name FROM \"") + schema +
-                            "\".sqlite_schema WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE";
+  bool view = false;
+  // The first pass finds names equal ignoring ASCII case; NOCASE folds ASCII
+  // only, so the second looks at every name for other letters' case.
+  for (const char* match : {" AND name = ?1 COLLATE NOCASE", ""}) {
+    const std::string sql = std::string("SELECT name, type = 'view' FROM \"") + schema +
+                            "\".sqlite_schema WHERE type IN ('table','view')" + match;
     Statement find(db, sql.c_str());
-    sqlite3_bind_text(find.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    while (sqlite3_step(find.get()) == SQLITE_ROW) {
+    if (*match != '\0') sqlite3_bind_text(find.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    while (canonical.empty() && sqlite3_step(find.get()) == SQLITE_ROW) {
       std::string candidate = ColumnText(find.get(), 0);
       if (SameName(candidate, name)) {
         canonical = std::move(candidate);
-        break;
+        view = sqlite3_column_int(find.get(), 1) != 0;
       }
     }
-  }
-  if (canonical.empty()) {
-    // NOCASE folds ASCII only; a name differing in other letters' case.
-    const std::string sql =
-        std::string("SELECT name FROM \"") + schema + "\".sqlite_schema WHERE type IN ('table','view')";
-    Statement all(db, sql.c_str());
-    while (sqlite3_step(all.get()) == SQLITE_ROW) {
-      std::string candidate = ColumnText(all.get(), 0);
-      if (SameName(candidate, name)) {
-        canonical = std::move(candidate);
-        break;
-      }
-    }
+    if (!canonical.empty()) break;
   }
   if (canonical.empty()) return nullptr;
   auto table = std::make_shared<TableInfo>();
   table->name = canonical;
+  table->view = view;
   Statement info(db, "SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1, ?2)");
   sqlite3_bind_text(info.get(), 1, canonical.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_text(info.get(), 2, schema, -1, SQLITE_TRANSIENT);

@@ -31,10 +31,12 @@ TEST_F(RecordsetTest, ValuesComeBackTypedByColumn) {
   EXPECT_TRUE(rs->Fields("Name").Value().isNull());
   EXPECT_EQ(StatusOf([&] { rs->Fields("NoSuchField"); }), Jet(3265));
 
-  // Expressions without a declared type go by what they hold.
-  auto calc = db_->OpenRecordset("SELECT Count(*) AS N, 2.5 * 2 AS X FROM AlbumItems");
+  // Expressions come back as the translator types them.
+  auto calc = db_->OpenRecordset("SELECT Count(*) AS N, 2.5 * 2 AS X, DateCreated + 1 AS D, Hidden = 0 AS F FROM AlbumItems");
   EXPECT_EQ(calc->Fields("N").Value(), Variant(1));
   EXPECT_EQ(calc->Fields("X").Value(), Variant(5.0));
+  EXPECT_EQ(calc->Fields("D").Value(), Variant::Date(45001.5));
+  EXPECT_EQ(calc->Fields("F").Value(), Variant::Bool(false));
 }
 
 TEST_F(RecordsetTest, MovesAndCounts) {
@@ -161,6 +163,38 @@ TEST_F(RecordsetTest, JoinsAndAggregatesAreReadOnly) {
   EXPECT_EQ(StatusOf([&] { join->AddNew(); }), Jet(3027));
   auto grouped = db_->OpenRecordset("SELECT ItemType FROM AlbumItems GROUP BY ItemType");
   EXPECT_EQ(StatusOf([&] { grouped->Delete(); }), Jet(3027));
+}
+
+TEST_F(RecordsetTest, UpdatableWhenEveryColumnShowsOneTable) {
+  AddItem("b");
+  AddItem("a");
+  auto rs = db_->OpenRecordset("SELECT TOP 5 S.Name AS Title, S.ItemID FROM AlbumItems AS S WHERE S.ItemType = 1 "
+                               "ORDER BY S.Name");
+  ASSERT_TRUE(rs->Updatable());
+  EXPECT_EQ(rs->Fields("Title").Value(), Variant("a"));
+  rs->Edit();
+  rs->Fields("Title").SetValue("c");
+  rs->Update();
+  EXPECT_EQ(RawScalar(path_, "SELECT group_concat(Name) FROM (SELECT Name FROM AlbumItems ORDER BY ItemID)"), "b,c");
+  rs->FindFirst("Name = 'B'");
+  ASSERT_FALSE(rs->NoMatch());
+  EXPECT_EQ(rs->Fields("Title").Value(), Variant("b"));
+  rs->Close();  // ends its read, so that the view made below is seen
+
+  EXPECT_FALSE(db_->OpenRecordset("SELECT * FROM AlbumItems", dbOpenSnapshot)->Updatable());
+  EXPECT_FALSE(db_->OpenRecordset("SELECT DISTINCT Name FROM AlbumItems")->Updatable());
+  EXPECT_FALSE(db_->OpenRecordset("SELECT Name, Len(Name) AS L FROM AlbumItems")->Updatable());
+  // A view has no rowid to find its rows by: it opens, read-only.
+  RawExec(path_, "CREATE VIEW Named AS SELECT ItemID, Name FROM AlbumItems");
+  auto view = db_->OpenRecordset("SELECT * FROM Named ORDER BY Name");
+  EXPECT_FALSE(view->Updatable());
+  EXPECT_EQ(view->Fields("Name").Value(), Variant("b"));
+  view->Close();
+  // A table-type recordset lists rows in key order.
+  RawExec(path_, "INSERT INTO AlbumContents (AlbumID, ItemID) VALUES (2, 1), (1, 2)");
+  auto contents = db_->OpenRecordset("AlbumContents", dbOpenTable);
+  EXPECT_EQ(contents->Fields("AlbumID").Value(), Variant(1));
+  EXPECT_TRUE(contents->Updatable());
 }
 
 TEST_F(RecordsetTest, FindFirstAndRequery) {

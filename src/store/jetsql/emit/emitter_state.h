@@ -36,7 +36,7 @@ struct Col {
   JetType jetType = JetType::Unknown;  // as declared, for table columns
   int64_t size = 0;                    // Text(n) of a table column
   bool exact = false;                  // text that compares exactly (see Emitted::exact)
-  std::string origin;                  // a SELECT's column that shows a column of its one table: that column
+  std::string origin;                  // see Emitted::origin
   int64_t maxLength = -1;              // see Emitted::maxLength
   int parameter = 0;                   // see Emitted::parameter
 };
@@ -68,7 +68,9 @@ struct Emitted {
   bool textAffinity = false;
   std::optional<std::string> constText;  // the value, when it is constant text
   std::string columnName;
-  std::string origin;  // a column of a table of the main file in this scope: its name
+  // A column of a table whose rows can be written back (of the main file,
+  // not a view), directly in this scope: its name.
+  std::string origin;
   JetType jetType = JetType::Unknown;  // a column's declared type
   int64_t size = 0;                    // a column's Text(n)
   // The longest text (UTF-16 units) it can be, when known: a Text(n)

@@ -11,7 +11,9 @@ namespace albumcore::store::jetsql::emit {
 
 namespace {
 
-Col TableColumn(const ColumnInfo& c, bool mainFile) {
+// A column of a table; `writable` when rows of the table can be written back
+// (a table of the main file, not a view).
+Col TableColumn(const ColumnInfo& c, bool writable) {
   Col col;
   col.name = c.name;
   col.type = TyFromJet(c.type);
@@ -20,7 +22,7 @@ Col TableColumn(const ColumnInfo& c, bool mainFile) {
   col.jetType = c.type;
   col.size = c.size;
   col.exact = col.type == Ty::Text && c.collation == kBinaryCollation;
-  if (mainFile) col.origin = c.name;
+  if (writable) col.origin = c.name;
   if (col.type == Ty::Text && c.size > 0) col.maxLength = c.size;
   return col;
 }
@@ -295,7 +297,7 @@ std::string Emitter::EmitSource(const TableSource& t, Scope& scope) {
       s.exposed = t.alias.empty() ? table->name : t.alias;
       s.tableName = table->name;
       s.tableSql = (t.externalFile ? QuoteIdentifier(AttachSchema(*t.externalFile)) + "." : "") + QuoteIdentifier(table->name);
-      for (const auto& c : table->columns) s.columns.push_back(TableColumn(c, !s.external));
+      for (const auto& c : table->columns) s.columns.push_back(TableColumn(c, !s.external && !table->view));
       s.qualifier = QuoteIdentifier(s.exposed);
       std::string sql = s.tableSql;
       if (s.aliased || t.externalFile) {
