@@ -69,7 +69,8 @@ namespace {
 // Checks the values, then converts each to its parameter's type.
 void ConvertParameters(const jetsql::Translation& t, std::vector<com::Variant>& values) {
   CheckParameters(t, values);
-  for (size_t i = 0; i < t.parameters.size(); ++i) values[i] = CoerceParameter(values[i], t.parameters[i]);
+  for (size_t i = 0; i < t.parameters.size(); ++i)
+    if (t.parameters[i].type != jetsql::JetType::Unknown) values[i] = CoerceParameter(values[i], t.parameters[i]);
 }
 
 }  // namespace

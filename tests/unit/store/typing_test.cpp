@@ -62,6 +62,10 @@ TEST_F(TypingTest, ParametersTakeTheTypeOfWhatTheyMeet) {
   EXPECT_EQ(Parameters("SELECT ItemID FROM AlbumItems WHERE ItemID IN (SELECT AlbumID FROM Albums) AND [x] IN "
                        "(SELECT Hidden FROM AlbumItems) GROUP BY ItemID HAVING Count(*) > [n]"),
             (M{{"x", {JetType::YesNo, 0, true}}, {"n", {JetType::Long, 0, true}}}));
+  // Assigned to a small integer field, a value must fit it; compared, it need not.
+  db.Exec("CREATE TABLE Small (B BYTE, S SHORT)");
+  EXPECT_EQ(Parameters("UPDATE Small SET S = [v] WHERE B = [x]"),
+            (M{{"v", {JetType::Integer, 0, false}}, {"x", {JetType::Long, 0, true}}}));
   // A declaration wins; otherwise the first use does.
   EXPECT_EQ(Parameters("PARAMETERS [v] Text(10); UPDATE AlbumItems SET Rating = [v] WHERE Name = [w] OR Rating = [w]"),
             (M{{"v", {JetType::Text, 10, false}}, {"w", {JetType::Text, 0, true}}}));

@@ -55,6 +55,8 @@ void Emitter::TypeParameter(const Emitted& parameter, JetType type, int64_t size
   if (parameter.parameter == 0 || type == JetType::Unknown) return;
   QueryParameter& p = out_.parameters[static_cast<size_t>(parameter.parameter - 1)];
   if (p.type != JetType::Unknown) return;  // declared, or met before
+  // A small integer field compared with a larger number is no error.
+  if (criterion && (type == JetType::Byte || type == JetType::Integer)) type = JetType::Long;
   p.type = type;
   p.size = type == JetType::Text ? size : 0;
   p.criterion = criterion;
