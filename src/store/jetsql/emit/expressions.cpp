@@ -41,10 +41,9 @@ std::string Emitter::Collate(const Emitted& v, const std::vector<const Emitted*>
   return ownCollation ? kCollateBinary : "";
 }
 
-std::string Emitter::Sorted(const Emitted& v) {
-  if (!MayBeText(v.type) || v.exact || FoldsOrOrders(v.collation)) return v.sql;
-  return v.sql + kCollateNoCase;
-}
+bool Emitter::FoldsCase(const Emitted& v) { return MayBeText(v.type) && !v.exact && !FoldsOrOrders(v.collation); }
+
+std::string Emitter::Sorted(const Emitted& v) { return FoldsCase(v) ? v.sql + kCollateNoCase : v.sql; }
 
 void Emitter::TypeParameter(const Emitted& parameter, const Emitted& other, bool criterion) {
   if (other.parameter != 0) return;

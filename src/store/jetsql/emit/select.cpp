@@ -205,12 +205,12 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
     // ORDER BY by position and a query selecting from this one then use.
     // Columns keep their own collation (and SQLite's metadata of them); a
     // bare parameter is one value for all rows.
-    const std::string sql = v.column || v.parameter != 0 ? v.sql : Sorted(v);
-    items += sql + (needsAs ? " AS " + QuoteIdentifier(name) : "");
+    const bool folded = !v.column && v.parameter == 0 && FoldsCase(v);
+    items += (folded ? Sorted(v) : v.sql) + (needsAs ? " AS " + QuoteIdentifier(name) : "");
     Col out;
     out.name = name;
     out.type = v.type;
-    out.collation = sql.size() != v.sql.size() ? std::string(kNoCaseCollation) : v.collation;
+    out.collation = folded ? std::string(kNoCaseCollation) : v.collation;
     out.textAffinity = v.textAffinity;
     out.jetType = v.column ? v.jetType : JetType::Unknown;
     out.size = v.size;
