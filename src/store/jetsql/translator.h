@@ -83,7 +83,7 @@ struct ResultColumn {
   std::string name;
   JetType type = JetType::Unknown;
   int64_t size = 0;    // Text(n) of a table column
-  std::string origin;  // updatable statements: the column of baseTable it shows
+  std::string origin{};  // updatable statements: the column of baseTable it shows
 };
 
 struct Attachment {

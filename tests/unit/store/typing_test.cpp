@@ -91,7 +91,7 @@ TEST_F(TypingTest, ResultColumnsAreTypedByTheirExpressions) {
 
 TEST_F(TypingTest, UpdatableStatementsCarryTheirTableAndKeyedForm) {
   for (const char* jet : {"SELECT * FROM AlbumItems WHERE ItemID = 2",
-                          "SELECT TOP 1 S.Name AS Title, S.ItemID FROM AlbumItems AS S WHERE S.Name LIKE \"b*\" ORDER BY 1",
+                          "SELECT TOP 1 S.Name AS Title, S.ItemID FROM AlbumItems AS S WHERE S.Name LIKE \"b*\" ORDER BY S.Name",
                           "SELECT DISTINCTROW AlbumItems.* FROM AlbumItems WHERE ItemID = 2 ORDER BY Name"}) {
     const auto t = db.Translate(jet);
     ASSERT_TRUE(t->updatable()) << jet;

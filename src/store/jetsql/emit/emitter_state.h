@@ -179,8 +179,9 @@ class Emitter {
   // where SQLite's own choice is already right.
   static std::string Collate(const Emitted& v, const std::vector<const Emitted*>& others);
   // `v` as it sorts, groups and de-duplicates in Jet: text that SQLite would
-  // order exactly (FoldsCase) gets COLLATE JETNOCASE, identity columns excepted.
-  static bool FoldsCase(const Emitted& v);
+  // order exactly gets COLLATE JETNOCASE (SortCollation: that clause, or
+  // nothing), identity columns excepted.
+  static std::string SortCollation(const Emitted& v);
   static std::string Sorted(const Emitted& v);
   // Gives a bare parameter the type of what it meets, unless it has one.
   void TypeParameter(const Emitted& parameter, const Emitted& other, bool criterion);

@@ -41,9 +41,11 @@ std::string Emitter::Collate(const Emitted& v, const std::vector<const Emitted*>
   return ownCollation ? kCollateBinary : "";
 }
 
-bool Emitter::FoldsCase(const Emitted& v) { return MayBeText(v.type) && !v.exact && !FoldsOrOrders(v.collation); }
+std::string Emitter::SortCollation(const Emitted& v) {
+  return MayBeText(v.type) && !v.exact && !FoldsOrOrders(v.collation) ? kCollateNoCase : std::string();
+}
 
-std::string Emitter::Sorted(const Emitted& v) { return FoldsCase(v) ? v.sql + kCollateNoCase : v.sql; }
+std::string Emitter::Sorted(const Emitted& v) { return v.sql + SortCollation(v); }
 
 void Emitter::TypeParameter(const Emitted& parameter, const Emitted& other, bool criterion) {
   if (other.parameter != 0) return;

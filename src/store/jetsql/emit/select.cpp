@@ -205,7 +205,7 @@ std::string Emitter::EmitCore(const SelectCore& c, Scope& scope, std::vector<Col
     // ORDER BY by position and a query selecting from this one then use.
     // Columns keep their own collation (and SQLite's metadata of them); a
     // bare parameter is one value for all rows.
-    const bool folded = !v.column && v.parameter == 0 && FoldsCase(v);
+    const bool folded = !v.column && v.parameter == 0 && !SortCollation(v).empty();
     items += (folded ? Sorted(v) : v.sql) + (needsAs ? " AS " + QuoteIdentifier(name) : "");
     Col out;
     out.name = name;

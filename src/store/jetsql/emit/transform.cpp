@@ -49,12 +49,12 @@ void Emitter::Emit(const TransformStmt& t) {
   size_t itemsEnd = 0;
   std::string sql = EmitCore(core, scope, outputs, &itemsEnd);
   const Emitted pivot = Val(*t.pivot, scope);
-  const std::string collate = pivot.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "";
+  const std::string collate = SortCollation(pivot);
   std::string order;
   if (!t.select.orderBy.empty()) {
     order = OrderBy(t.select.orderBy, &scope, outputs);
   } else {
-    for (const auto& g : core.groupBy) order += (order.empty() ? "" : ", ") + Val(*g, scope).sql;
+    for (const auto& g : core.groupBy) order += (order.empty() ? "" : ", ") + Sorted(Val(*g, scope));
   }
   for (const auto& c : outputs) out_.columns.push_back(ResultColumn{c.name, JetTypeOf(c)});
 
@@ -90,7 +90,7 @@ std::string Emitter::PivotValues(const TransformStmt& t) {
   std::string from;
   for (const auto& s : core.from) from += (from.empty() ? "" : ", ") + EmitSource(*s, scope);
   const Emitted pivot = Val(*t.pivot, scope);
-  const std::string collate = pivot.collation == kNoCaseCollation ? " COLLATE JETNOCASE" : "";
+  const std::string collate = SortCollation(pivot);
   std::string sql = "SELECT " + pivot.sql + ", coalesce(" + TextForm(pivot) + ", '<>')";
   if (!from.empty()) sql += " FROM " + from;
   if (core.where) sql += " WHERE " + Cond(*core.where, scope).sql;
