@@ -63,6 +63,7 @@ TEST_F(TextCompareTest, ComputedTextIgnoresCase) {
   EXPECT_EQ(db.Query("SELECT q.L FROM (SELECT DISTINCT Left(Name, 1) AS L FROM AlbumItems) AS q WHERE q.L = \"B\""),
             (Rows{{"b"}}));
   EXPECT_EQ(Ids("Left(Name, 3) IN (SELECT LCase(Left(KeywordName, 1)) & \"tr\" FROM Keywords)"), "5,");
+  EXPECT_EQ(Ids("Left(Name, 2) = ANY (SELECT LCase(Left(KeywordName, 1)) & \"t\" FROM Keywords)"), "5,");
   EXPECT_EQ(db.Query("TRANSFORM Count(*) SELECT Hidden FROM AlbumItems GROUP BY Hidden PIVOT Left(Name, 1) IN "
                      "(\"é\", \"B\")"),
             (Rows{{"-1", "NULL", "1"}, {"0", "2", "NULL"}}));

@@ -19,6 +19,17 @@ bool FoldsOrOrders(const std::string& collation) { return !collation.empty() && 
 const std::string kCollateNoCase = " COLLATE " + std::string(kNoCaseCollation);
 const std::string kCollateBinary = " COLLATE " + std::string(kBinaryCollation);
 
+// The column a subquery gives, as a value compared with.
+Emitted SubqueryColumn(const Col& c, std::string sql) {
+  Emitted e;
+  e.sql = std::move(sql);
+  e.type = c.type;
+  e.collation = c.collation;
+  e.exact = c.exact;
+  e.jetType = c.jetType;
+  return e;
+}
+
 }  // namespace
 
 // Jet compares all text ignoring case; identity columns (declared BINARY)
@@ -170,12 +181,7 @@ Emitted Emitter::Expression(const Expr& e, Scope& scope, Ctx ctx) {
       if (sub.outputs.size() != 1)
         ThrowJet(jeterr::kSubqueryFields, "You have written a subquery that can return more than one field without using the EXISTS "
                        "reserved word in the main query's FROM clause");
-      Emitted column;
-      const Col& out = sub.outputs[0];
-      column.type = out.type;
-      column.collation = out.collation;
-      column.exact = out.exact;
-      column.jetType = out.jetType;
+      const Emitted column = SubqueryColumn(sub.outputs[0], sub.sql);
       TypeParameter(v, column, true);
       Emitted r;
       r.sql = "(" + v.sql + Collate(v, {&column}) + (e.negated ? " NOT IN (" : " IN (") + sub.sql + "))";
@@ -500,10 +506,9 @@ Emitted Emitter::Quantified(const Expr& e, Scope& scope) {
   SelectResult sub = EmitSelect(*e.select, &scope);
   if (sub.outputs.size() != 1)
     ThrowJet(jeterr::kSubqueryFields, "You have written a subquery that can return more than one field");
-  const Col& column = sub.outputs[0];
-  const bool nocase = v.collation == kNoCaseCollation || column.collation == kNoCaseCollation;
-  const std::string comparison = "(" + v.sql + ComparisonSql(e.op) + "jet_any." + QuoteIdentifier(column.name) +
-                                 (nocase ? " COLLATE JETNOCASE" : "") + ")";
+  const Emitted column = SubqueryColumn(sub.outputs[0], "jet_any." + QuoteIdentifier(sub.outputs[0].name));
+  TypeParameter(v, column, true);
+  const std::string comparison = "(" + v.sql + ComparisonSql(e.op) + column.sql + Collate(v, {&column}) + ")";
   const std::string decided = e.all ? "min(" + comparison + ") = 0 THEN 0" : "max(" + comparison + ") THEN 1";
   Emitted r;
   r.sql = "(SELECT CASE WHEN " + decided + " WHEN max(" + comparison + " IS NULL) THEN NULL ELSE " +
