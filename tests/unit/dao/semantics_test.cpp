@@ -107,6 +107,19 @@ TEST_F(TemplateTest, UserFieldValuesTakeTheTypeOfTheirField) {
   EXPECT_EQ(FieldValue("Date"), Variant::Date(45354.0));
 }
 
+TEST_F(TemplateTest, FieldsMadeTextByDdlIgnoreCase) {
+  db_->Execute("CREATE TABLE Codes (ID COUNTER, Code LONG, Tag TEXT(10))");
+  db_->Execute("INSERT INTO Codes (Code, Tag) VALUES (1, \"a\")");
+  db_->Execute("ALTER TABLE Codes ALTER COLUMN Code TEXT(10)");
+  db_->Execute("ALTER TABLE Codes ALTER COLUMN Tag TEXT(20)");
+  db_->Execute("UPDATE Codes SET Code = \"x\" & Code");
+  EXPECT_FALSE(db_->OpenRecordset("SELECT ID FROM Codes WHERE Code = \"X1\" AND Tag = \"A\"")->IsEOF());
+  // An identity column widened stays exact.
+  db_->Execute("ALTER TABLE AlbumItems ALTER COLUMN FileUniqueID TEXT(200)");
+  db_->Execute("UPDATE AlbumItems SET FileUniqueID = \"id-a\"");
+  EXPECT_TRUE(db_->OpenRecordset("SELECT ItemID FROM AlbumItems WHERE FileUniqueID = \"ID-A\"")->IsEOF());
+}
+
 TEST_F(TemplateTest, ComparedParametersMustHaveTheFormOfWhatTheyMeet) {
   auto record = [&](const Variant& id) {
     auto rs = Bound("GetItemRecord", {{"item_id", id}})->OpenRecordset();

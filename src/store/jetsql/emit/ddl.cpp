@@ -145,6 +145,10 @@ void Emitter::Emit(const AlterTableStmt& at) {
       bool counter = false;
       ColumnChange change;
       change.type = SqliteType(at.column, counter);
+      // A field that becomes text compares as Jet's text does; one that was
+      // text keeps the collation it was declared with.
+      if (HasTextAffinity(change.type) && !existing->textAffinity)
+        change.type += " COLLATE " + std::string(kNoCaseCollation);
       // A key cannot be given to a table that has rows.
       if (counter || at.column.Has(Constraint::Kind::PrimaryKey) || at.column.Has(Constraint::Kind::Unique))
         ThrowJet(jeterr::kNotSupported, "ALTER COLUMN cannot make '" + at.column.name + "' a key");
