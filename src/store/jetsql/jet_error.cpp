@@ -99,6 +99,11 @@ void ThrowSqliteError(sqlite3* db, int rc, FailingOperation op) {
   const int ext = db != nullptr ? sqlite3_extended_errcode(db) : rc;
   std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   const com::HRESULT hr = MapSqliteError(ext != 0 ? ext : rc, message, op);
+  // The tag was for MapSqliteError; the person reading the message gets the words.
+  if (const auto at = message.find("[jet "); at != std::string::npos) {
+    const auto end = message.find("] ", at);
+    if (end != std::string::npos) message.erase(at, end + 2 - at);
+  }
   throw com::ComError(hr, std::move(message));
 }
 
