@@ -295,33 +295,35 @@ TEST_F(FactoryTest, ASecondClientIsAnsweredPromptlyWhileAnotherHammersTheRegistr
   for (int i = 0; i < kInFlight; ++i) send(i);
   connection->enterEventLoopAsync();
 
-  // Meanwhile this client reads the registry and asks for the factory.
-  std::vector<double> answerMs;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-  while (std::chrono::steady_clock::now() < until) {
-    const auto t0 = std::chrono::steady_clock::now();
+  // Meanwhile this client reads the registry and asks for the factory,
+  // counting how many hostile calls are answered while it waits. Counts,
+  // not milliseconds, so that a machine busy with other work cannot fail
+  // the test: a call that waited for the hammer's backlog would see all
+  // kInFlight of them answered first; one served in turn sees the call
+  // under way and little more.
+  std::vector<int> hostileDuring;
+  const auto start = std::chrono::steady_clock::now();
+  auto elapsed = [&] { return std::chrono::steady_clock::now() - start; };
+  while ((answered < 4 * kInFlight || elapsed() < std::chrono::seconds(1)) && elapsed() < std::chrono::seconds(10)) {
+    const int before = answered;
     Variant v = Variant("");
     factory_->RegReadFromLocalMachine(kAlbumKey, "Nothing", v);
-    const auto t1 = std::chrono::steady_clock::now();
+    const int between = answered;
     com::ComPtr<client::RemoteObject> again;
     EXPECT_EQ(session_->CreateInstance("Zeph.TovLibFactory", &again), com::S_OK);
-    const auto t2 = std::chrono::steady_clock::now();
-    answerMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    answerMs.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+    hostileDuring.push_back(between - before);
+    hostileDuring.push_back(answered - between);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   stop = true;
   for (int i = 0; i < 500 && inFlight > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   connection->leaveEventLoop();
 
-  EXPECT_GT(answered.load(), 100);
-  // Nine answers in ten within 100 ms: a read waits for the hammer's call
-  // under way, not for its backlog (the order itself is the worker's test);
-  // the tenth is left to a machine busy with other work.
-  std::sort(answerMs.begin(), answerMs.end());
-  EXPECT_LT(answerMs[answerMs.size() * 9 / 10], 100.0)
-      << answerMs.size() << " answers, the slowest " << answerMs.back() << " ms, while " << answered
-      << " hostile calls were answered";
+  EXPECT_GE(answered.load(), kInFlight);  // the hammer was at work
+  std::sort(hostileDuring.begin(), hostileDuring.end());
+  EXPECT_LE(hostileDuring[hostileDuring.size() * 9 / 10], kInFlight / 2)
+      << hostileDuring.size() << " answers, the most hostile calls answered during one: " << hostileDuring.back()
+      << ", of " << answered << " in all";
   EXPECT_LE(std::filesystem::file_size(registryPath_), 1048576u);
 }
 
