@@ -7,6 +7,7 @@
 
 #include "com/class_registry.h"
 #include "server/config/filter_lists.h"
+#include "server/config/sql_confinement.h"
 
 namespace albumcore::server {
 
@@ -15,6 +16,9 @@ namespace albumcore::server {
 struct ServerContext {
   std::string registryPath;     // the machine hive file
   config::FilterLists filters;  // the named item-type filters
+  // How far clients' SQL text reaches; every catalogue engine the server
+  // opens gets it as confined limits.
+  config::SqlConfinementSettings sql;
 };
 
 void RegisterClasses(com::ClassRegistry& classes, const ServerContext& context);

@@ -81,10 +81,12 @@ int Unregister() {
 }
 
 int Serve(ac::registry::RegistryStore& registry) {
-  // The filter lists are constants of the process: computed once, before any
-  // object exists, and kept in the context every object is made with.
+  // The filter lists and the confinement of SQL text are constants of the
+  // process: read once, before any object exists, and kept in the context
+  // every object is made with.
   std::string problem;
-  const ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem)};
+  const ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem),
+                                          ac::config::ReadSqlConfinement(registry)};
   if (!problem.empty()) std::fprintf(stderr, "orvmediadb9: the item-type filters are empty: %s\n", problem.c_str());
   try {
     ac::dbus::ServerHost host(kBusName, /*systemBus=*/false);
