@@ -1,5 +1,6 @@
 #include "sqltext/sql_date.h"
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -9,15 +10,12 @@
 namespace albumcore::sqltext {
 
 std::string SqlDateText(double oaDate) {
-  std::optional<com::DateTime> t = com::FromOaDate(oaDate);
+  // The whole days: before 1899-12-30 the fraction counts forward too, so
+  // truncating toward zero keeps the day, and no time rounds into the next.
+  std::optional<com::DateTime> t = com::FromOaDate(std::trunc(oaDate));
   if (!t) throw com::ComError(com::E_INVALIDARG, "date outside the range SQL text can hold");
-  char text[40];
-  if (t->hour == 0 && t->minute == 0 && t->second == 0) {
-    std::snprintf(text, sizeof text, "#%d/%d/%04d#", t->month, t->day, t->year);
-  } else {
-    std::snprintf(text, sizeof text, "#%d/%d/%04d %d:%02d:%02d#", t->month, t->day, t->year, t->hour, t->minute,
-                  t->second);
-  }
+  char text[24];
+  std::snprintf(text, sizeof text, "#%d/%d/%04d#", t->month, t->day, t->year);
   return text;
 }
 

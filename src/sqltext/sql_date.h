@@ -1,11 +1,11 @@
-// Dates inside Jet SQL text: "#3/1/2024#", "#3/1/2024 13:45:07#".
+// Dates inside Jet SQL text: "#3/1/2024#".
 //
 // The date is written in the US short form M/D/YYYY (no leading zeros for
-// month and day, a four-digit year), which Jet reads unambiguously inside
-// #...#, whatever the locale of the machine; a locale's own short date form
-// could be misread (day and month swapped). A time of day other than
-// midnight follows as " H:MM:SS" on the 24-hour clock; milliseconds are
-// dropped.
+// month and day, a four-digit year) between #s, which Jet reads the same
+// way whatever the locale of the machine; a locale's own short date form
+// could be misread (day and month swapped). The short date has no time of
+// day: the time part of the value is dropped, so a search "on or after
+// #3/1/2024#" starts at midnight.
 #pragma once
 
 #include <string>
