@@ -4,6 +4,7 @@
 
 #include "store/dao/errors.h"
 #include "store/dao/execution.h"
+#include "store/dao/one_shot_statement.h"
 #include "store/dao/stored_queries.h"
 
 namespace albumcore::store::dao {
@@ -76,9 +77,19 @@ ComPtr<Recordset> Database::OpenRecordset(std::string_view source, int type) {
 }
 
 ComPtr<QueryDef> Database::CreateQueryDef(std::string_view name, std::string_view jet) {
-  InsertStoredQuery(session_->db(), name, jet);
-  session_->ForgetTranslations();
+  if (!name.empty()) {
+    InsertStoredQuery(session_->db(), name, jet);
+    session_->ForgetTranslations();
+  }
   return com::MakeObject<QueryDef>(session_, std::string(name), std::string(jet));
+}
+
+std::vector<std::string> Database::IntegrityProblems(int maxProblems) {
+  OneShotStatement check(session_->db(), "PRAGMA main.integrity_check(" + std::to_string(maxProblems) + ")");
+  std::vector<std::string> problems;
+  while (check.Step())
+    if (std::string line = check.Text(0); line != "ok") problems.push_back(std::move(line));
+  return problems;
 }
 
 }  // namespace albumcore::store::dao

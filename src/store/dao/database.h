@@ -3,9 +3,9 @@
 // Execute runs Jet SQL that changes data or schema; OpenRecordset opens a
 // table (type table, in primary-key order), a stored query or Jet SQL text;
 // QueryDefs looks stored queries up by name on every call (through a cache
-// that any change to the file, by this connection or another, empties), so
-// a query just created or changed is seen at once. Without BeginTrans every statement
-// and every recordset Update commits by itself.
+// that checks the file for changes by any connection, see change_probe.h),
+// so a query just created or changed is seen at once. Without BeginTrans
+// every statement and every recordset Update commits by itself.
 #pragma once
 
 #include <memory>
@@ -56,7 +56,9 @@ class Database final : public com::ComObject {
 
   QueryDefCollection QueryDefs() const { return QueryDefCollection(session_); }
   com::ComPtr<QueryDef> QueryDefs(std::string_view name) const { return QueryDefs().Item(name); }
-  // Stores a new query; 3012 when one of that name exists.
+  // Stores a new query; 3012 when one of that name exists. An empty name
+  // makes a temporary query, stored nowhere: Jet SQL text whose parameters
+  // are bound by name.
   com::ComPtr<QueryDef> CreateQueryDef(std::string_view name, std::string_view jet);
 
   TableDefCollection TableDefs() const { return TableDefCollection(session_); }
@@ -71,6 +73,11 @@ class Database final : public com::ComObject {
   void BeginTrans() { session_->BeginTrans(); }
   void CommitTrans() { session_->CommitTrans(); }
   void Rollback() { session_->Rollback(); }
+
+  // What SQLite's integrity check finds wrong with the file, one line per
+  // problem, at most `maxProblems`; empty when the file is sound. Raises the
+  // engine's error (3049, 3343) when the file is too damaged to be checked.
+  std::vector<std::string> IntegrityProblems(int maxProblems = 100);
 
   // Closes the file now; recordsets and query definitions of this database
   // raise 3420 afterwards.

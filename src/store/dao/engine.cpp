@@ -9,8 +9,8 @@
 
 namespace albumcore::store::dao {
 
-com::ComPtr<Database> DBEngine::OpenDatabase(const std::string& path) {
-  return com::MakeObject<Database>(Session::Open(path, limits_));
+com::ComPtr<Database> DBEngine::OpenDatabase(const std::string& path, Access access) {
+  return com::MakeObject<Database>(Session::Open(path, limits_, access));
 }
 
 std::string DBEngine::ReachableFile(const std::string& path) const {

@@ -24,9 +24,10 @@ class DBEngine final : public com::ComObject {
   void SetLimits(SqlLimits limits) { limits_ = std::move(limits); }
   const SqlLimits& limits() const { return limits_; }
 
-  // Read-write, shared. 3024 when the file does not exist, 3343 when it is
-  // not a database.
-  com::ComPtr<Database> OpenDatabase(const std::string& path);
+  // Shared; read-write unless `access` says ReadOnly, which leaves the file
+  // byte for byte as it was (writes then raise 3027). 3024 when the file
+  // does not exist, 3343 when it is not a database.
+  com::ComPtr<Database> OpenDatabase(const std::string& path, Access access = Access::ReadWrite);
 
   // The path under which a file a client named may be opened or attached,
   // checked as IN "file" in SQL text is (external_files.h): the server's

@@ -36,8 +36,10 @@ const jetsql::Translation& QueryDef::Translation() {
 }
 
 void QueryDef::SetSQL(std::string_view jet) {
-  UpdateStoredQuery(session_->db(), name_, jet);
-  session_->ForgetTranslations();
+  if (!name_.empty()) {
+    UpdateStoredQuery(session_->db(), name_, jet);
+    session_->ForgetTranslations();
+  }
   jet_ = std::string(jet);
   stored_.reset();
   translation_.reset();
@@ -52,7 +54,28 @@ Parameter QueryDef::Parameters(std::string_view name) {
   ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
 }
 
+Parameter QueryDef::Parameters(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= Translation().parameters.size())
+    ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::to_string(index));
+  return Parameter(com::ComPtr<QueryDef>(this), static_cast<size_t>(index));
+}
+
 int QueryDef::ParameterCount() { return static_cast<int>(Translation().parameters.size()); }
+
+int QueryDef::Type() {
+  switch (Translation().kind) {
+    case jetsql::StatementKind::Select: return dbQSelect;
+    case jetsql::StatementKind::Insert: return dbQAppend;
+    case jetsql::StatementKind::Update: return dbQUpdate;
+    case jetsql::StatementKind::Delete: return dbQDelete;
+    case jetsql::StatementKind::CreateTable:
+    case jetsql::StatementKind::AlterTable:
+    case jetsql::StatementKind::DropTable:
+    case jetsql::StatementKind::CreateIndex:
+    case jetsql::StatementKind::DropIndex: return dbQDDL;
+  }
+  return dbQDDL;
+}
 
 std::vector<com::Variant> QueryDef::BoundValues() {
   const auto& t = Translation();

@@ -1,4 +1,5 @@
-// QueryDef: a stored query by name, with its parameters bound by name.
+// QueryDef: a stored query by name, with its parameters bound by name; or,
+// with an empty name, a temporary query of Jet SQL text stored nowhere.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,15 @@
 namespace albumcore::store::dao {
 
 class QueryDef;
+
+// What a query does (QueryDef.Type), by DAO's numbers.
+enum QueryDefType : int {
+  dbQSelect = 0,
+  dbQDelete = 32,
+  dbQUpdate = 48,
+  dbQAppend = 64,
+  dbQDDL = 96,
+};
 
 class Parameter {
  public:
@@ -41,11 +51,17 @@ class QueryDef final : public com::ComObject {
 
   const std::string& Name() const { return name_; }
   const std::string& SQL() const { return jet_; }
-  // Replaces the stored text; parameter values already put are dropped.
+  // Replaces the text (the stored one too, unless temporary); parameter
+  // values already put are dropped.
   void SetSQL(std::string_view jet);
+  // dbQSelect for a query that returns rows; raises the translator's error
+  // for text that is no valid Jet SQL.
+  int Type();
 
   // The parameter `name` (brackets optional, any case); 3265 when unknown.
   Parameter Parameters(std::string_view name);
+  // The parameter at `index`, in order of first appearance; 3265 out of range.
+  Parameter Parameters(int index);
   int ParameterCount();
 
   // Both raise 3061 "Too few parameters. Expected N." while parameters are unset.

@@ -28,28 +28,59 @@ void Pragma(sqlite3* db, const char* sql, bool readOnlyOk) {
   ThrowEngineError(db, rc);
 }
 
+// Holds a read transaction across a few reads, so they see one snapshot:
+// BEGIN when the connection is in autocommit mode, nothing when a
+// transaction is open already.
+class ReadScope {
+ public:
+  explicit ReadScope(sqlite3* db) : db_(sqlite3_get_autocommit(db) ? db : nullptr) {
+    if (db_ != nullptr) Run("BEGIN");
+  }
+  ~ReadScope() {
+    if (db_ != nullptr) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);  // only after a failure
+  }
+  ReadScope(const ReadScope&) = delete;
+  ReadScope& operator=(const ReadScope&) = delete;
+  void End() {
+    if (db_ != nullptr) Run("COMMIT");
+    db_ = nullptr;
+  }
+
+ private:
+  void Run(const char* sql) {
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowEngineError(db_, rc);
+  }
+  sqlite3* db_;
+};
+
 }  // namespace
 
-std::shared_ptr<Session> Session::Open(const std::string& path, const SqlLimits& limits) {
+std::shared_ptr<Session> Session::Open(const std::string& path, const SqlLimits& limits, Access access) {
   if (path.empty() || !FileExists(path)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + path + "'");
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
     ThrowJet(jeterr::kFileNotFound, "Could not open file '" + path + "'");
   }
-  std::shared_ptr<Session> session(new Session(path, db, limits));
+  std::shared_ptr<Session> session(new Session(path, access, db, limits));
   sqlite3_busy_timeout(db, 5000);
   jetsql::ConfigureConnection(db);
   ProtectSystemTables(db);
   Pragma(db, "SELECT count(*) FROM sqlite_schema", false);
-  Pragma(db, "PRAGMA journal_mode=WAL", true);
-  Pragma(db, "PRAGMA synchronous=NORMAL", false);
+  if (access == Access::ReadWrite) {
+    Pragma(db, "PRAGMA journal_mode=WAL", true);
+    Pragma(db, "PRAGMA synchronous=NORMAL", false);
+    session->probe_->WatchWalIndex();  // otherwise readings take a transaction each
+  }
   return session;
 }
 
-Session::Session(std::string path, sqlite3* db, const SqlLimits& limits)
+Session::Session(std::string path, Access access, sqlite3* db, const SqlLimits& limits)
     : path_(std::move(path)),
+      access_(access),
       limits_(limits),
       db_(db),
       budget_(std::make_unique<StatementBudget>(db, limits.statementBudget)),
@@ -89,9 +120,38 @@ void Session::ForgetTranslations() {
   storedQueries_.Clear();
 }
 
+std::shared_ptr<StoredQuery> Session::ReadStoredQueryEntry(std::string_view name,
+                                                          const ChangeProbe::Reading& reading) {
+  ReadScope scope(db_);
+  auto query = std::make_shared<StoredQuery>();
+  query->schema = probe_->SchemaVersion();
+  auto text = ReadStoredQuery(db_, name);
+  scope.End();
+  if (!text) return nullptr;
+  query->text = std::move(*text);
+  query->checked = reading;
+  return query;
+}
+
 std::shared_ptr<StoredQuery> Session::FindStoredQuery(std::string_view name) {
-  sqlite3* connection = db();
-  return storedQueries_.Find(connection, name, probe_->Read());
+  db();
+  // Taken before the read: a commit landing in between makes the next
+  // reading differ, and the query is read once more.
+  const ChangeProbe::Reading now = probe_->Read();
+  auto cached = storedQueries_.Find(name);
+  if (cached && cached->checked == now) return cached;
+  auto fresh = ReadStoredQueryEntry(name, now);
+  if (!fresh) {
+    storedQueries_.Forget(name);
+    return nullptr;
+  }
+  // Unchanged text under the same schema keeps its translation.
+  if (cached && cached->text == fresh->text && cached->schema == fresh->schema) {
+    cached->checked = now;
+    return cached;
+  }
+  storedQueries_.Keep(name, fresh);
+  return fresh;
 }
 
 std::shared_ptr<const jetsql::Translation> Session::Translate(StoredQuery& query) {
@@ -119,6 +179,7 @@ void Session::Unregister(SessionClient* client) noexcept {
 
 void Session::ForgetStatements() noexcept {
   if (statements_) statements_->Clear();
+  if (probe_) probe_->NoteSchemaChange();
 }
 
 void Session::Exec(const std::string& sql) {

@@ -56,17 +56,23 @@ class SessionClient {
   bool linked_ = false;
 };
 
+// How a file is opened. ReadOnly leaves the file as it is, byte for byte
+// (no journal mode switched, nothing written); every write raises 3027.
+enum class Access { ReadWrite, ReadOnly };
+
 class Session {
  public:
-  // Opens an existing catalogue read-write, shared. 3024 when the file does
-  // not exist, 3343 when it is not a database.
-  static std::shared_ptr<Session> Open(const std::string& path, const SqlLimits& limits = {});
+  // Opens an existing catalogue, shared. 3024 when the file does not exist,
+  // 3343 when it is not a database.
+  static std::shared_ptr<Session> Open(const std::string& path, const SqlLimits& limits = {},
+                                       Access access = Access::ReadWrite);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   const std::string& path() const { return path_; }
   const SqlLimits& limits() const { return limits_; }
+  Access access() const { return access_; }
   bool closed() const { return db_ == nullptr; }
   // The connection; 3420 after Close().
   sqlite3* db() const;
@@ -81,7 +87,8 @@ class Session {
   void ForgetStatements() noexcept;
 
   // The stored query `name` as the file holds it now; nullptr when there is
-  // none. Its translation, once someone made it, comes along.
+  // none. Answered from the cache while the change probe shows nothing new
+  // (free on a WAL file); its translation, once someone made it, comes along.
   std::shared_ptr<StoredQuery> FindStoredQuery(std::string_view name);
   // The translation of a stored query, made once per entry.
   std::shared_ptr<const jetsql::Translation> Translate(StoredQuery& query);
@@ -110,11 +117,14 @@ class Session {
   void Close() noexcept;
 
  private:
-  Session(std::string path, sqlite3* db, const SqlLimits& limits);
+  Session(std::string path, Access access, sqlite3* db, const SqlLimits& limits);
   // Notices a transaction SQLite rolled back by itself.
   void FollowAutomaticRollback() noexcept;
+  // The stored query as the file holds it, checked under `reading`.
+  std::shared_ptr<StoredQuery> ReadStoredQueryEntry(std::string_view name, const ChangeProbe::Reading& reading);
 
   std::string path_;
+  Access access_;
   SqlLimits limits_;
   sqlite3* db_;
   std::unique_ptr<StatementBudget> budget_;

@@ -2,6 +2,8 @@
 // what it learned about prepared statements) must never hide a change.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "dao_fixture.h"
 
 namespace albumcore::store::dao::testing {
@@ -36,6 +38,37 @@ TEST_F(FreshnessTest, StoredQueryChangedByAnotherConnectionIsSeenAtOnce) {
 
   RawExec(path_, "DELETE FROM MSysQueries WHERE Name = 'GetItemRecord'");
   EXPECT_EQ(StatusOf([&] { db_->QueryDefs("GetItemRecord"); }), Jet(3265));
+}
+
+// Runs SQLite SQL in a process of its own: the sqlite3 shell, a program
+// that shares nothing with this one but the file.
+int RunInAnotherProcess(const std::string& path, const std::string& sql) {
+  return std::system(("sqlite3 '" + path + "' \"" + sql + "\"").c_str());
+}
+
+TEST_F(FreshnessTest, StoredQueryRedefinedByAnotherProcessBetweenTwoCallsIsSeen) {
+  const int id = AddItem("Dune", 4);
+  // The read-write session reads the WAL index; a read-only one, which
+  // cannot, asks the file in a transaction: both must see every change.
+  auto readOnly = engine_->OpenDatabase(path_, Access::ReadOnly);
+  for (auto* db : {db_.get(), readOnly.get()}) {
+    SCOPED_TRACE(db == db_.get() ? "read-write" : "read-only");
+    auto call = [&] {
+      auto qd = db->QueryDefs("GetItemRecord");
+      qd->Parameters("item_id").SetValue(id);
+      return qd->OpenRecordset();
+    };
+    RawExec(path_, "UPDATE MSysQueries SET SQL = 'SELECT * FROM AlbumItems WHERE ItemID = [item_id]' "
+                   "WHERE Name = 'GetItemRecord'");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(call()->FieldCount(), 9);
+
+    ASSERT_EQ(RunInAnotherProcess(path_, "UPDATE MSysQueries SET SQL = 'SELECT Name, ItemType * 2 AS T FROM "
+                                         "AlbumItems WHERE ItemID = [item_id]' WHERE Name = 'GetItemRecord'"),
+              0);
+    auto rs = call();
+    ASSERT_EQ(rs->FieldCount(), 2);
+    EXPECT_EQ(rs->Fields("T").Value(), Variant(8));
+  }
 }
 
 TEST_F(FreshnessTest, StoredQueryWrittenThroughThisConnectionIsSeenAtOnce) {
