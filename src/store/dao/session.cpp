@@ -1,6 +1,7 @@
 #include "store/dao/session.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "store/dao/errors.h"
 #include "store/dao/stored_queries.h"
@@ -54,12 +55,25 @@ class ReadScope {
   sqlite3* db_;
 };
 
+// A read-only session opens the file read-write under query_only when it
+// can and no -wal file lies beside it: SQLite then removes the -wal and
+// -shm files it makes for a WAL-mode file when the session closes (there
+// is nothing to fold back into the file). A read-only handle would leave
+// them behind; it is used when the file is not writable, and when a -wal
+// file exists, which belongs to another connection (or to a crash) and
+// must not be folded into the file by a command that only reads.
+int OpenFlags(const std::string& path, Access access) {
+  if (access == Access::ReadWrite) return SQLITE_OPEN_READWRITE;
+  if (::access(path.c_str(), W_OK) != 0 || FileExists(path + "-wal")) return SQLITE_OPEN_READONLY;
+  return SQLITE_OPEN_READWRITE;
+}
+
 }  // namespace
 
 std::shared_ptr<Session> Session::Open(const std::string& path, const SqlLimits& limits, Access access) {
   if (path.empty() || !FileExists(path)) ThrowJet(jeterr::kFileNotFound, "Could not find file '" + path + "'");
   sqlite3* db = nullptr;
-  const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  const int flags = OpenFlags(path, access);
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
@@ -68,6 +82,7 @@ std::shared_ptr<Session> Session::Open(const std::string& path, const SqlLimits&
   std::shared_ptr<Session> session(new Session(path, access, db, limits));
   sqlite3_busy_timeout(db, 5000);
   jetsql::ConfigureConnection(db);
+  if (access == Access::ReadOnly) Pragma(db, "PRAGMA query_only=ON", false);
   ProtectSystemTables(db);
   Pragma(db, "SELECT count(*) FROM sqlite_schema", false);
   if (access == Access::ReadWrite) {

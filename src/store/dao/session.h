@@ -56,8 +56,9 @@ class SessionClient {
   bool linked_ = false;
 };
 
-// How a file is opened. ReadOnly leaves the file as it is, byte for byte
-// (no journal mode switched, nothing written); every write raises 3027.
+// How a file is opened. ReadOnly leaves the file as it is, byte for byte (no
+// journal mode switched, nothing written, no -wal or -shm file left behind
+// that was not there); every write raises 3027.
 enum class Access { ReadWrite, ReadOnly };
 
 class Session {

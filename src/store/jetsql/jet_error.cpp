@@ -9,6 +9,23 @@ namespace albumcore::store::jetsql {
 void ThrowJet(uint16_t number, std::string detail) { throw com::ComError(com::JetError(number), std::move(detail)); }
 
 namespace {
+constexpr std::string_view kAtPosition = " at position ";
+}  // namespace
+
+std::string AtPosition(size_t pos) { return std::string(kAtPosition) + std::to_string(pos); }
+
+std::optional<size_t> PositionIn(std::string_view message) {
+  const size_t at = message.rfind(kAtPosition);
+  if (at == std::string_view::npos) return std::nullopt;
+  size_t pos = 0, i = at + kAtPosition.size();
+  const size_t digits = i;
+  for (; i < message.size() && std::isdigit(static_cast<unsigned char>(message[i])) && i - digits < 12; ++i)
+    pos = pos * 10 + static_cast<size_t>(message[i] - '0');
+  if (i == digits) return std::nullopt;
+  return pos;
+}
+
+namespace {
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -89,6 +90,12 @@ inline constexpr uint16_t kTypeMismatch = 3464;        // data type mismatch in 
 }  // namespace jeterr
 
 [[noreturn]] void ThrowJet(uint16_t number, std::string detail);
+
+// Where in the Jet text a syntax error lies, as the translator's messages
+// say it: " at position N", N a byte offset from 0. PositionIn() reads it
+// back from a message (the last one it holds).
+std::string AtPosition(size_t pos);
+std::optional<size_t> PositionIn(std::string_view message);
 
 // Failures raised inside SQLite (application functions, RAISE in triggers)
 // carry their number as this tag at the start of the message;

@@ -17,7 +17,7 @@ bool IsIdentChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void Fail(std::string_view what, size_t pos) {
-  ThrowJet(jeterr::kSyntax, std::string(what) + " in query expression at position " + std::to_string(pos));
+  ThrowJet(jeterr::kSyntax, std::string(what) + " in query expression" + AtPosition(pos));
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ class Parser {
     const Token& t = Peek();
     std::string near =
         t.kind == TokenKind::End ? "end of statement" : "'" + std::string(text_.substr(t.pos - offset_, 40)) + "'";
-    ThrowJet(number, std::string(what) + " near " + near + " at position " + std::to_string(t.pos));
+    ThrowJet(number, std::string(what) + " near " + near + AtPosition(t.pos));
   }
   void ExpectKw(std::string_view kw, uint16_t number) {
     if (!AcceptKw(kw)) Fail(number, "Expected " + std::string(kw));
@@ -122,7 +122,7 @@ class Parser {
     e->op = op;
     e->pos = pos;
     e->height = 1 + std::max(a->height, b->height);
-    if (e->height > kMaxExpressionHeight) ThrowJet(jeterr::kSyntax, "Expression too complex at position " + std::to_string(pos));
+    if (e->height > kMaxExpressionHeight) ThrowJet(jeterr::kSyntax, "Expression too complex" + AtPosition(pos));
     e->args.push_back(std::move(a));
     e->args.push_back(std::move(b));
     return e;

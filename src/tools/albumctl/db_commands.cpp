@@ -1,24 +1,28 @@
 #include "db_commands.h"
 
-#include <sqlite3.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 
+#include "display_text.h"
 #include "exit_status.h"
-#include "row_printer.h"
+#include "jet_shell.h"
 #include "store/catalogue/schema_upgrade.h"
-#include "store/dao/engine.h"
-#include "store/dao/querydef.h"
-#include "store/jetsql/connection.h"
+#include "store/jetsql/jet_error.h"
 
 namespace albumcore::tools {
 
 namespace {
 
-using store::dao::DBEngine;
+namespace dao = store::dao;
+namespace jeterr = store::jetsql::jeterr;
+
+// Scripts are read whole before the first statement runs; bounded, as
+// anything read from outside.
+constexpr size_t kMaxScriptBytes = 64u << 20;
 
 struct DbArgs {
   std::string file;
@@ -27,23 +31,20 @@ struct DbArgs {
   std::string query;
   std::vector<std::string> params;
   bool json = false;
-  int64_t budgetMs = store::dao::kDefaultStatementBudget.count();
-};
+  int64_t budgetMs = dao::kDefaultStatementBudget.count();
 
-// "name=value": a whole number becomes VT_I4, anything else text.
-std::pair<std::string, com::Variant> ParseParam(const std::string& assignment) {
-  const size_t eq = assignment.find('=');
-  if (eq == std::string::npos || eq == 0) throw CLI::ValidationError("--param wants name=value, got " + assignment);
-  std::string name = assignment.substr(0, eq);
-  std::string text = assignment.substr(eq + 1);
-  char* end = nullptr;
-  errno = 0;
-  long long n = std::strtoll(text.c_str(), &end, 10);
-  if (!text.empty() && end == text.c_str() + text.size() && errno == 0 && n >= INT32_MIN && n <= INT32_MAX) {
-    return {name, com::Variant(static_cast<int32_t>(n))};
+  // Offline, SQL text keeps the user's own rights over files; only its run
+  // time is bounded.
+  dao::SqlLimits limits() const {
+    return {.statementBudget = std::chrono::milliseconds(budgetMs), .externalFiles = {}};
   }
-  return {name, com::Variant(text)};
-}
+  RowFormat format() const { return json ? RowFormat::Json : RowFormat::Table; }
+  std::vector<NamedValue> values() const {
+    std::vector<NamedValue> values;
+    for (const auto& p : params) values.push_back(ParseParam(p));
+    return values;
+  }
+};
 
 // Runs `body`, naming `file` in whatever the engine raises.
 template <class Body>
@@ -57,14 +58,11 @@ auto AboutFile(const std::string& file, Body&& body) {
   }
 }
 
-// Offline, SQL text keeps the user's own rights over files; only its run
-// time is bounded.
-com::ComPtr<store::dao::Database> OpenFile(const std::string& file,
-                                          int64_t budgetMs = store::dao::kDefaultStatementBudget.count()) {
+com::ComPtr<dao::Database> OpenFile(const std::string& file, dao::Access access, const dao::SqlLimits& limits = {}) {
   return AboutFile(file, [&] {
-    auto engine = com::MakeObject<DBEngine>();
-    engine->SetLimits({.statementBudget = std::chrono::milliseconds(budgetMs), .externalFiles = {}});
-    return engine->OpenDatabase(file);
+    auto engine = com::MakeObject<dao::DBEngine>();
+    engine->SetLimits(limits);
+    return engine->OpenDatabase(file, access);
   });
 }
 
@@ -74,7 +72,7 @@ void AddBudgetOption(CLI::App& command, DbArgs& args) {
       ->check(CLI::NonNegativeNumber);
 }
 
-void PrintRepairReport(const store::dao::RepairReport& report, const std::string& file) {
+void PrintRepairReport(const dao::RepairReport& report, const std::string& file) {
   if (!report.damaged) {
     std::cout << file << " is intact; nothing to repair\n";
     return;
@@ -91,76 +89,113 @@ void PrintRepairReport(const store::dao::RepairReport& report, const std::string
             << " lost; the damaged original is kept as " << report.damagedCopy << "\n";
 }
 
-// What the translator makes of the statement (cached, so running it after
-// costs no second translation).
-std::shared_ptr<const store::jetsql::Translation> Translate(store::dao::Database& db, std::string_view jet) {
-  return db.session()->Translate(jet);
+// The failure has been told in full: end with the status of a failed command.
+[[noreturn]] void Failed() { throw CLI::RuntimeError(2); }
+
+void ReportFailure(const std::string& file, const com::ComError& e, std::string_view statement,
+                   const ScriptStatement* where, int number) {
+  std::cerr << "albumctl: " << file << ": " << DescribeFailure(e, statement, where, number);
 }
 
-void RunStatement(const DbArgs& args) {
-  auto db = OpenFile(args.file, args.budgetMs);
-  if (Translate(*db, args.statement)->returnsRows()) {
-    auto rows = db->OpenRecordset(args.statement);
-    PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
-  } else {
-    const int64_t changed = db->Execute(args.statement);
-    if (args.json) {
-      std::cout << "{\"recordsAffected\": " << changed << "}\n";
-    } else {
-      std::cout << changed << (changed == 1 ? " row" : " rows") << " affected\n";
+// Rolls back what a script left open, and says so.
+void EndScript(JetShell& shell, const std::string& file) {
+  const int open = shell.openTransactions();
+  if (open == 0) return;
+  shell.RollbackAll();
+  std::cerr << "albumctl: " << file << ": " << open << (open == 1 ? " transaction" : " transactions")
+            << " left open at the end of the input, rolled back\n";
+  Failed();
+}
+
+std::string ReadScript(std::istream& in) {
+  std::string script;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    script.append(buffer, static_cast<size_t>(in.gcount()));
+    if (script.size() > kMaxScriptBytes)
+      throw CLI::ValidationError("the statements on standard input exceed 64 MiB: split them into several runs");
+  }
+  return script;
+}
+
+// A script from a pipe or a file: stops at the first failure, rolling back
+// what is open, so a half-run script leaves no half-made change behind.
+void RunScript(JetShell& shell, const std::string& file, std::istream& in) {
+  const auto statements = SplitScript(ReadScript(in));
+  for (size_t i = 0; i < statements.size(); ++i) {
+    try {
+      shell.Run(statements[i].text);
+    } catch (const com::ComError& e) {
+      ReportFailure(file, e, statements[i].text, &statements[i], static_cast<int>(i + 1));
+      if (const int open = shell.openTransactions(); open > 0) {
+        shell.RollbackAll();
+        std::cerr << "albumctl: rolled back the open transaction\n";
+      }
+      Failed();
     }
   }
+  EndScript(shell, file);
 }
 
-void RunStoredQuery(const DbArgs& args) {
-  auto db = OpenFile(args.file, args.budgetMs);
-  auto query = db->QueryDefs(args.query);
-  const auto translation = Translate(*db, query->SQL());
-  if (translation->parameters.size() > args.params.size()) {
-    std::string names;
-    for (const auto& p : translation->parameters) names += (names.empty() ? "" : ", ") + p.name;
-    throw CLI::ValidationError(args.query + " takes the parameters " + names + ": give each as -p name=value");
+// A person at a terminal: every statement runs as it is finished; a failure
+// is told and the session goes on.
+void RunInteractive(JetShell& shell, const std::string& file, std::istream& in) {
+  std::cerr << "Jet SQL on " << file << ". A statement ends with ; or an empty line; Ctrl-D ends the session.\n";
+  StatementSplitter splitter(StatementEnd::SemicolonOrEmptyLine);
+  int number = 0;
+  size_t bytes = 0;
+  auto run = [&](const ScriptStatement& s) {
+    ++number;
+    try {
+      shell.Run(s.text);
+    } catch (const com::ComError& e) {
+      ReportFailure(file, e, s.text, &s, number);
+    }
+  };
+  std::string line;
+  while (std::cerr << (splitter.pending() ? "   ...> " : "jet> ") << std::flush, std::getline(in, line)) {
+    if ((bytes += line.size()) > kMaxScriptBytes) throw CLI::ValidationError("more than 64 MiB typed in one session");
+    for (const auto& s : splitter.AddLine(line)) run(s);
   }
-  for (const auto& assignment : args.params) {
-    auto [name, value] = ParseParam(assignment);
-    query->Parameters(name).SetValue(value);
+  std::cerr << "\n";
+  if (auto last = splitter.Finish()) run(*last);
+  EndScript(shell, file);
+}
+
+void RunSql(const DbArgs& args) {
+  auto shell = AboutFile(args.file, [&] { return std::make_unique<JetShell>(args.file, args.limits(), args.format(), args.values(), std::cout); });
+  if (args.statement.empty()) {
+    if (::isatty(STDIN_FILENO)) RunInteractive(*shell, args.file, std::cin);
+    else RunScript(*shell, args.file, std::cin);
+    return;
   }
-  if (translation->returnsRows()) {
-    auto rows = query->OpenRecordset();
-    PrintRows(*rows, args.json ? RowFormat::Json : RowFormat::Table, std::cout);
-  } else {
-    std::cout << query->Execute() << " rows affected\n";
+  try {
+    shell->Run(args.statement);
+  } catch (const com::ComError& e) {
+    ReportFailure(args.file, e, args.statement, nullptr, 0);
+    Failed();
   }
 }
 
-// The file's integrity as SQLite sees it, read-only.
+// The file's integrity, read-only; false when it is damaged (a file too
+// damaged to be checked at all, too).
 bool Check(const std::string& file) {
-  if (!std::filesystem::exists(file)) throw com::ComError(com::JetError(3024), "no such file: " + file);
-  sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
-  if (rc != SQLITE_OK) throw com::ComError(com::JetError(3343), sqlite3_errmsg(raw));
-  store::jetsql::ConfigureConnection(raw);  // the collation the schema names
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(raw, "PRAGMA integrity_check", -1, &stmt, nullptr);
-  bool ok = true;
-  while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
-    std::string line = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    if (line != "ok") ok = false;
-    std::cout << line << "\n";
+  std::vector<std::string> problems;
+  try {
+    problems = OpenFile(file, dao::Access::ReadOnly)->IntegrityProblems();
+  } catch (const com::ComError& e) {
+    if (e.hr() != com::JetError(jeterr::kBadFormat) && e.hr() != com::JetError(jeterr::kCorrupt)) throw;
+    problems.push_back(e.detail());
   }
-  if (stmt == nullptr) {
-    std::cout << sqlite3_errmsg(raw) << "\n";
-    ok = false;
-  }
-  sqlite3_finalize(stmt);
-  return ok;
+  if (problems.empty()) std::cout << "ok\n";
+  for (const auto& line : problems) std::cout << DisplayText(line) << "\n";
+  return problems.empty();
 }
 
 // The version the catalogue records in Misc; 1 when it records none.
 int32_t Version(const std::string& file) {
-  auto db = OpenFile(file);
-  auto misc = db->OpenRecordset("Misc", store::dao::dbOpenTable);
+  auto db = OpenFile(file, dao::Access::ReadOnly);
+  auto misc = db->OpenRecordset("Misc", dao::dbOpenTable);
   if (misc->IsEOF()) return 1;
   return misc->Fields("Version").Value().ToI4();
 }
@@ -172,21 +207,27 @@ void AddDbCommands(CLI::App& app) {
   db->require_subcommand(1);
   auto args = std::make_shared<DbArgs>();
 
-  auto* sql = db->add_subcommand("sql", "run a Jet SQL statement and print its rows");
+  auto* sql = db->add_subcommand(
+      "sql", "run Jet SQL and print its rows; without a statement, read statements from standard input in one "
+             "session (ended by ; or, in input without any ;, one per line; at a terminal also by an empty line)");
   sql->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
-  sql->add_option("statement", args->statement, "Jet SQL, e.g. \"SELECT Name FROM AlbumItems WHERE ItemType = 9\"")
-      ->required();
-  sql->add_flag("--json", args->json, "print JSON instead of a table");
+  sql->add_option("statement", args->statement, "Jet SQL, e.g. \"SELECT Name FROM AlbumItems WHERE ItemType = 9\"");
+  sql->add_option("-p,--param", args->params,
+                  "parameter as name=value, or name:type=value with type text, number, date, yesno or null "
+                  "(repeatable)");
+  sql->add_flag("--json", args->json, "print JSON instead of a table (one value per statement)");
   AddBudgetOption(*sql, *args);
-  sql->callback([args] { RunStatement(*args); });
+  sql->callback([args] { RunSql(*args); });
 
   auto* query = db->add_subcommand("query", "run a stored query");
   query->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
   query->add_option("name", args->query, "stored query, e.g. GetItemRecord")->required();
-  query->add_option("-p,--param", args->params, "parameter as name=value (repeatable)");
+  query->add_option("-p,--param", args->params, "parameter as name=value or name:type=value (repeatable)");
   query->add_flag("--json", args->json, "print JSON instead of a table");
   AddBudgetOption(*query, *args);
-  query->callback([args] { RunStoredQuery(*args); });
+  query->callback([args] {
+    AboutFile(args->file, [&] { JetShell(args->file, args->limits(), args->format(), args->values(), std::cout).RunStoredQuery(args->query); });
+  });
 
   auto* check = db->add_subcommand("check", "check the file's integrity (read-only)");
   check->add_option("file", args->file, "catalogue file")->required();
@@ -199,7 +240,7 @@ void AddDbCommands(CLI::App& app) {
   compact->add_option("target", args->target, "new file (must not exist)")->required();
   compact->callback([args] {
     std::cerr << "compacting " << args->file << " ...\n";
-    AboutFile(args->file, [&] { com::MakeObject<DBEngine>()->CompactDatabase(args->file, args->target); });
+    AboutFile(args->file, [&] { com::MakeObject<dao::DBEngine>()->CompactDatabase(args->file, args->target); });
     std::cout << "compacted " << args->file << " into " << args->target << " ("
               << std::filesystem::file_size(args->file) << " -> " << std::filesystem::file_size(args->target)
               << " bytes)\n";
@@ -210,14 +251,14 @@ void AddDbCommands(CLI::App& app) {
   repair->add_option("file", args->file, "catalogue file")->required();
   repair->callback([args] {
     std::cerr << "checking and repairing " << args->file << " ...\n";
-    PrintRepairReport(AboutFile(args->file, [&] { return com::MakeObject<DBEngine>()->RepairDatabase(args->file); }),
+    PrintRepairReport(AboutFile(args->file, [&] { return com::MakeObject<dao::DBEngine>()->RepairDatabase(args->file); }),
                       args->file);
   });
 
   auto* upgrade = db->add_subcommand("upgrade", "bring a catalogue of an earlier layout up to date (safe to repeat)");
   upgrade->add_option("file", args->file, "catalogue file")->required()->check(CLI::ExistingFile);
   upgrade->callback([args] {
-    auto file = OpenFile(args->file);
+    auto file = OpenFile(args->file, dao::Access::ReadWrite);
     auto report = store::catalogue::ConnectTimeUpgrade(*file);
     auto more = store::catalogue::OpenTimeUpgrade(*file);
     report.done.insert(report.done.end(), more.done.begin(), more.done.end());

@@ -5,6 +5,7 @@
 
 #include "com/oadate.h"
 #include "com/text.h"
+#include "display_text.h"
 
 namespace albumcore::tools {
 
@@ -22,30 +23,8 @@ std::string TableText(const Variant& v) {
         const auto& a = v.array();
         return "<" + std::to_string(a.size()) + (a.elementType() == com::VT_UI1 ? " bytes>" : " elements>");
       }
-      return v.ToString();
+      return DisplayText(v.ToString());
   }
-}
-
-std::string JsonString(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
 }
 
 std::string JsonValue(const Variant& v) {
@@ -84,6 +63,8 @@ size_t PrintRows(store::dao::Recordset& rows, RowFormat format, std::ostream& ou
   const int columns = rows.FieldCount();
   std::vector<std::string> names;
   for (int c = 0; c < columns; ++c) names.push_back(rows.Fields(c).Name());
+  std::vector<std::string> shownNames;
+  for (const auto& n : names) shownNames.push_back(DisplayText(n));
 
   std::vector<std::vector<Variant>> values;
   if (!rows.IsEOF()) rows.MoveFirst();
@@ -111,12 +92,11 @@ size_t PrintRows(store::dao::Recordset& rows, RowFormat format, std::ostream& ou
   constexpr size_t kMaxWidth = 60;
   std::vector<std::vector<std::string>> cells;
   std::vector<size_t> width;
-  for (const auto& n : names) width.push_back(com::Utf16Length(n));
+  for (const auto& n : shownNames) width.push_back(com::Utf16Length(n));
   for (const auto& row : values) {
     std::vector<std::string> line;
     for (int c = 0; c < columns; ++c) {
       std::string text = TableText(row[c]);
-      std::replace(text.begin(), text.end(), '\n', ' ');
       if (com::Utf16Length(text) > kMaxWidth) text = std::string(com::TruncateUtf16(text, kMaxWidth - 1)) + "…";
       width[c] = std::max(width[c], com::Utf16Length(text));
       line.push_back(std::move(text));
@@ -130,12 +110,17 @@ size_t PrintRows(store::dao::Recordset& rows, RowFormat format, std::ostream& ou
     }
     out << "\n";
   };
-  printLine(names);
+  printLine(shownNames);
   for (int c = 0; c < columns; ++c) out << (c ? "-+-" : "") << std::string(width[c], '-');
   out << "\n";
   for (const auto& line : cells) printLine(line);
   out << "(" << values.size() << (values.size() == 1 ? " row)\n" : " rows)\n");
   return values.size();
+}
+
+void PrintRowsAffected(int64_t count, RowFormat format, std::ostream& out) {
+  if (format == RowFormat::Json) out << "{\"recordsAffected\": " << count << "}\n";
+  else out << count << (count == 1 ? " row" : " rows") << " affected\n";
 }
 
 }  // namespace albumcore::tools

@@ -1,0 +1,76 @@
+// albumctl db as a person or a script runs it: statements piped in, exit
+// statuses, files left as they were by commands that only read.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "shell_fixture.h"
+
+namespace albumcore::tools::testing {
+namespace {
+
+class AlbumctlDbTest : public CatalogueCopyTest {
+ protected:
+  struct Outcome {
+    int status;
+    std::string output;  // standard output and error
+  };
+  // Runs albumctl with `arguments` (shell words), `input` on standard input.
+  Outcome Albumctl(const std::string& arguments, const std::string& input = "") {
+    const std::string in = (dir_ / "input").string();
+    std::ofstream(in) << input;
+    const std::string command = std::string(ALBUMCORE_ALBUMCTL) + " " + arguments + " < " + in + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    Outcome outcome{-1, ""};
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.output.append(buffer, n);
+    const int wait = ::pclose(pipe);
+    outcome.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    std::filesystem::remove(in);
+    return outcome;
+  }
+  std::string Count() const { return RawScalar("SELECT count(*) FROM AlbumItems WHERE ItemType = 0"); }
+};
+
+const std::string kInsert = "INSERT INTO AlbumItems (ItemType, Name, ItemDataMoniker) VALUES (0, \"a\", \"file::/a\")";
+
+TEST_F(AlbumctlDbTest, APipedScriptStopsAtItsFirstFailureAndRollsBackWhatIsOpen) {
+  const auto run = Albumctl("db sql " + path_, kInsert + ";\nBEGIN TRANSACTION;\n" + kInsert +
+                                                   ";\nSELECT Nope\n  FROM AlbumItems;\n" + kInsert + ";\nCOMMIT;\n");
+  EXPECT_EQ(run.status, 2) << run.output;
+  EXPECT_NE(run.output.find("statement 4 (line 4): "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("rolled back"), std::string::npos) << run.output;
+  EXPECT_EQ(Count(), "1");  // the statement before BEGIN committed by itself
+
+  // A script that leaves its transaction open loses it, and says so.
+  const auto open = Albumctl("db sql " + path_ + " --json", "BEGIN;\n" + kInsert + ";\n");
+  EXPECT_EQ(open.status, 2);
+  EXPECT_EQ(open.output.rfind("{\"recordsAffected\": 1}\n", 0), 0u) << open.output;
+  EXPECT_NE(open.output.find("1 transaction left open at the end of the input, rolled back"), std::string::npos);
+  EXPECT_EQ(Count(), "1");
+
+  // Without any ";", one statement per line.
+  const auto lines =
+      Albumctl("db sql " + path_, "BEGIN\n" + kInsert + "\nCOMMIT\nSELECT count(*) AS N FROM AlbumItems WHERE ItemType = 0\n");
+  EXPECT_EQ(lines.status, 0) << lines.output;
+  EXPECT_EQ(lines.output, "1 row affected\nN\n-\n2\n(1 row)\n");
+}
+
+TEST_F(AlbumctlDbTest, CommandsThatOnlyReadLeaveTheFileByteForByte) {
+  const std::string pristine = Bytes();
+  for (const char* arguments : {"db version", "db check", "db sql --json", "db query"}) {
+    std::string command = std::string(arguments) + " " + path_;
+    if (command.find("sql") != std::string::npos) command += " 'SELECT Name FROM MSysQueries'";
+    if (command.find("query") != std::string::npos) command += " GetItemRecord -p item_id=-1";
+    const auto run = Albumctl(command);
+    EXPECT_EQ(run.status, 0) << command << "\n" << run.output;
+    EXPECT_EQ(Bytes(), pristine) << command;
+    EXPECT_TRUE(SideFiles().empty()) << command;
+  }
+  EXPECT_EQ(Albumctl("db version " + path_).output, RawScalar("SELECT Version FROM Misc") + "\n");
+}
+
+}  // namespace
+}  // namespace albumcore::tools::testing
