@@ -5,7 +5,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "$(id -u)" -eq 0 ]; then scripts/bootstrap.sh; else sudo scripts/bootstrap.sh; fi
+if [ "$(id -u)" -eq 0 ]; then
+  scripts/bootstrap.sh
+elif command -v sudo >/dev/null; then
+  sudo scripts/bootstrap.sh
+else
+  echo "demo: the packages are installed as root: run scripts/bootstrap.sh as root (su -c scripts/bootstrap.sh), then this again" >&2
+  exit 1
+fi
 scripts/build.sh
 
 demo=$(mktemp -d /tmp/albumcore-demo-XXXXXX)

@@ -80,6 +80,10 @@ int Unregister() {
   return 0;
 }
 
+// sd-bus names a connection the bus hung up (ECONNRESET, EPIPE, ENOTCONN,
+// ESHUTDOWN, ECONNABORTED) Disconnected.
+bool BusClosedConnection(const sdbus::Error& e) { return e.getName() == "org.freedesktop.DBus.Error.Disconnected"; }
+
 int Serve(ac::registry::RegistryStore& registry) {
   // The filter lists and the confinement of SQL text are constants of the
   // process: read once, before any object exists, and kept in the context
@@ -101,7 +105,13 @@ int Serve(ac::registry::RegistryStore& registry) {
     std::fprintf(stderr, "orvmediadb9: %s\n", e.what());
     return 3;
   } catch (const sdbus::Error& e) {
-    // The bus going away (the end of a session) ends the server too.
+    // The bus going away ends the server too: that is how a session bus
+    // ends (dbus-run-session stops its daemon when its command is done, and
+    // the server it started on demand is still running).
+    if (BusClosedConnection(e)) {
+      std::fprintf(stderr, "orvmediadb9: the bus closed the connection (its session ended); stopping\n");
+      return 0;
+    }
     std::fprintf(stderr, "orvmediadb9: stopping: %s\n", e.getMessage().c_str());
     return 2;
   } catch (const std::exception& e) {

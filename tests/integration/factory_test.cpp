@@ -333,5 +333,15 @@ TEST_F(FactoryTest, ASecondClientIsAnsweredPromptlyWhileAnotherHammersTheRegistr
   EXPECT_LE(std::filesystem::file_size(registryPath_), 1048576u);
 }
 
+// A server the session bus started ends with the session, as one that ran
+// its course: a bus that closes the connection is no failure.
+TEST_F(FactoryTest, TheServerEndsQuietlyWhenItsBusGoesAway) {
+  factory_.reset();
+  session_.reset();
+  bus_.reset();
+  EXPECT_EQ(server_->WaitExitCode(), 0);
+  EXPECT_NE(server_->ReadAll().find("the bus closed the connection"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace albumcore::testing
