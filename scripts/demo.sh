@@ -45,6 +45,15 @@ dbus-run-session -- bash -euo pipefail -c '
   step "$ctl" db sql "$library" "INSERT INTO AlbumItems ( ItemType, Name, ItemDataMoniker, DateCreated ) SELECT 0, \"Beach \" & chr(34) & \"day\" & chr(34), \"file::/home/ana/beach.jpg\", #7/14/2024 18:30:00#"
   step "$ctl" db sql "$library" "SELECT ItemID, Name, DatePart(\"yyyy\", DateCreated) AS Y, Hidden FROM AlbumItems WHERE Name LIKE \"BEACH*\""
   step "$ctl" db query "$library" EnumerateChildAlbums -p album_id=1
+  printf "\n\033[1m$ %s\033[0m\n" "$ctl db sql $library <<SQL ..."   # a script, one session
+  "$ctl" db sql "$library" <<SQL
+BEGIN TRANSACTION;
+INSERT INTO AlbumItems ( ItemType, Name, ItemDataMoniker, DateCreated )
+  VALUES ( 0, "Harbour", "file::/home/ana/harbour.jpg", #7/15/2024# );
+UPDATE AlbumItems SET Hidden = Yes WHERE Name LIKE "harb*";
+SELECT Name, DateCreated, Hidden FROM AlbumItems ORDER BY ItemID;
+COMMIT;
+SQL
   step "$ctl" db check "$library"
 ' demo "$BIN"
 rm -rf "$demo"
