@@ -31,14 +31,16 @@ void Pragma(sqlite3* db, const char* sql, bool readOnlyOk) {
 
 // Holds a read transaction across a few reads, so they see one snapshot:
 // BEGIN when the connection is in autocommit mode, nothing when a
-// transaction is open already.
+// transaction is open already. Nothing is written inside, so ending it
+// after a failure is a COMMIT too (a ROLLBACK would count as one).
 class ReadScope {
  public:
   explicit ReadScope(sqlite3* db) : db_(sqlite3_get_autocommit(db) ? db : nullptr) {
     if (db_ != nullptr) Run("BEGIN");
   }
   ~ReadScope() {
-    if (db_ != nullptr) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);  // only after a failure
+    if (db_ != nullptr && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   }
   ReadScope(const ReadScope&) = delete;
   ReadScope& operator=(const ReadScope&) = delete;
