@@ -90,7 +90,7 @@ void PrintRepairReport(const dao::RepairReport& report, const std::string& file)
 }
 
 // The failure has been told in full: end with the status of a failed command.
-[[noreturn]] void Failed() { throw CLI::RuntimeError(2); }
+[[noreturn]] void Failed() { throw ToldFailure(); }
 
 void ReportFailure(const std::string& file, const com::ComError& e, std::string_view statement,
                    const ScriptStatement* where, int number) {

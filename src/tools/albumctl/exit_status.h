@@ -34,4 +34,11 @@ class LocalFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A failure albumctl has already told in full on standard error (a script's
+// statement, with where it failed): exit kExitFailure, printing nothing more.
+class ToldFailure : public std::runtime_error {
+ public:
+  ToldFailure() : std::runtime_error("failure told already") {}
+};
+
 }  // namespace albumcore::tools

@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? ac::tools::kExitSuccess : ac::tools::kExitUsage;
+  } catch (const ac::tools::ToldFailure&) {
+    return ac::tools::kExitFailure;
   } catch (const ac::tools::NegativeAnswer& e) {
     std::cerr << "albumctl: " << e.what() << "\n";
     return ac::tools::kExitNo;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "exit_status.h"
 #include "shell_fixture.h"
 
 namespace albumcore::tools::testing {
@@ -39,14 +40,14 @@ const std::string kInsert = "INSERT INTO AlbumItems (ItemType, Name, ItemDataMon
 TEST_F(AlbumctlDbTest, APipedScriptStopsAtItsFirstFailureAndRollsBackWhatIsOpen) {
   const auto run = Albumctl("db sql " + path_, kInsert + ";\nBEGIN TRANSACTION;\n" + kInsert +
                                                    ";\nSELECT Nope\n  FROM AlbumItems;\n" + kInsert + ";\nCOMMIT;\n");
-  EXPECT_EQ(run.status, 2) << run.output;
+  EXPECT_EQ(run.status, kExitFailure) << run.output;
   EXPECT_NE(run.output.find("statement 4 (line 4): "), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("rolled back"), std::string::npos) << run.output;
   EXPECT_EQ(Count(), "1");  // the statement before BEGIN committed by itself
 
   // A script that leaves its transaction open loses it, and says so.
   const auto open = Albumctl("db sql " + path_ + " --json", "BEGIN;\n" + kInsert + ";\n");
-  EXPECT_EQ(open.status, 2);
+  EXPECT_EQ(open.status, kExitFailure);
   EXPECT_EQ(open.output.rfind("{\"recordsAffected\": 1}\n", 0), 0u) << open.output;
   EXPECT_NE(open.output.find("1 transaction left open at the end of the input, rolled back"), std::string::npos);
   EXPECT_EQ(Count(), "1");
