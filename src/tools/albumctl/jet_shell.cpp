@@ -4,7 +4,6 @@
 #include <cctype>
 #include <sstream>
 
-#include "com/text.h"
 #include "display_text.h"
 #include "store/jetsql/ascii.h"
 #include "store/jetsql/jet_error.h"
