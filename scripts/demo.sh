@@ -50,6 +50,7 @@ dbus-run-session -- bash -euo pipefail -c '
 BEGIN TRANSACTION;
 INSERT INTO AlbumItems ( ItemType, Name, ItemDataMoniker, DateCreated )
   VALUES ( 0, "Harbour", "file::/home/ana/harbour.jpg", #7/15/2024# );
+SELECT @@IDENTITY AS NewItem;
 UPDATE AlbumItems SET Hidden = Yes WHERE Name LIKE "harb*";
 SELECT Name, DateCreated, Hidden FROM AlbumItems ORDER BY ItemID;
 COMMIT;

@@ -68,6 +68,7 @@ int QueryDef::Type() {
     case jetsql::StatementKind::Insert: return dbQAppend;
     case jetsql::StatementKind::Update: return dbQUpdate;
     case jetsql::StatementKind::Delete: return dbQDelete;
+    case jetsql::StatementKind::SelectInto: return dbQMakeTable;
     case jetsql::StatementKind::CreateTable:
     case jetsql::StatementKind::AlterTable:
     case jetsql::StatementKind::DropTable:

@@ -24,6 +24,7 @@ enum QueryDefType : int {
   dbQDelete = 32,
   dbQUpdate = 48,
   dbQAppend = 64,
+  dbQMakeTable = 80,
   dbQDDL = 96,
 };
 

@@ -41,11 +41,12 @@ class JetShellTest : public CatalogueCopyTest {
 constexpr const char* kAddItem =
     "INSERT INTO AlbumItems (ItemType, Name, ItemDataMoniker) VALUES (0, \"beach\", \"file::/home/ana/beach.jpg\")";
 
-TEST_F(JetShellTest, TransactionsSpanStatementsAndNestAsSavepoints) {
+TEST_F(JetShellTest, TransactionsAndIdentitySpanStatementsAndTransactionsNestAsSavepoints) {
   std::ostringstream out;
-  JetShell shell(path_, {}, RowFormat::Table, {}, out);
+  JetShell shell(path_, {}, RowFormat::Json, {}, out);
   shell.Run("BEGIN TRANSACTION");
   shell.Run(kAddItem);
+  shell.Run("SELECT @@IDENTITY AS ID");
   shell.Run("begin");
   shell.Run("UPDATE AlbumItems SET Name = \"gone\" WHERE ItemType = 0");
   EXPECT_EQ(shell.openTransactions(), 2);
@@ -58,7 +59,9 @@ TEST_F(JetShellTest, TransactionsSpanStatementsAndNestAsSavepoints) {
   shell.Run("DELETE * FROM AlbumItems WHERE ItemType = 0");
   shell.RollbackAll();
   EXPECT_EQ(ItemCount(), "1");
-  EXPECT_EQ(out.str(), "1 row affected\n1 row affected\n1 row affected\n");
+  const std::string added = "{\"recordsAffected\": 1}\n";
+  EXPECT_EQ(out.str(), added + "[\n {\"ID\": " + RawScalar("SELECT max(ItemID) FROM AlbumItems") + "}\n]\n" + added +
+                           added);
 
   try {
     shell.Run("COMMIT");
