@@ -110,6 +110,13 @@ class Session {
   void BeginTrans();
   void CommitTrans();
   void Rollback();
+  // Levels begun and not yet committed or rolled back (those SQLite rolled
+  // back by itself included: each still takes its Rollback).
+  int openTransactions() const { return depth_ + lostLevels_; }
+  // SQLite rolled the open transaction back by itself.
+  bool transactionLost() const {
+    return lostLevels_ > 0 || (depth_ > 0 && db_ != nullptr && sqlite3_get_autocommit(db_) != 0);
+  }
 
   void Register(SessionClient* client) noexcept;
   void Unregister(SessionClient* client) noexcept;

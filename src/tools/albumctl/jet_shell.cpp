@@ -81,7 +81,16 @@ void JetShell::Run(std::string_view statement) {
     query = db_->CreateQueryDef("", statement);
   }
   Bind(*query, false);
-  Execute(*query);
+  try {
+    Execute(*query);
+  } catch (const com::ComError& e) {
+    // A failed write may have ended the transaction it was in: say so, and
+    // leave no level open that is gone, so what follows is not mistaken
+    // for part of it.
+    if (!db_->session()->transactionLost()) throw;
+    RollbackAll();
+    throw com::ComError(e.hr(), e.detail() + " (the transaction it ran in is rolled back)");
+  }
 }
 
 void JetShell::RunStoredQuery(std::string_view name) {

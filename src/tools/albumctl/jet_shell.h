@@ -43,7 +43,7 @@ class JetShell {
   void RunStoredQuery(std::string_view name);
 
   // Levels of BEGIN not yet committed or rolled back.
-  int openTransactions() const { return db_->session()->transactionDepth(); }
+  int openTransactions() const { return db_->session()->openTransactions(); }
   // Rolls back every open level.
   void RollbackAll();
 

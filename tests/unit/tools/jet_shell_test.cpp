@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 #include "shell_fixture.h"
@@ -71,6 +72,26 @@ TEST_F(JetShellTest, TransactionsAndIdentitySpanStatementsAndTransactionsNestAsS
   }
   // Words that merely start like one are statements.
   EXPECT_NE(StatusOf("BEGIN SOMETHING"), 0);
+}
+
+TEST_F(JetShellTest, AWriteThatEndsItsTransactionSaysSoAndLeavesNoLevelOpen) {
+  RawExec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+          "INSERT INTO AlbumItems (ItemType, Name, ItemDataMoniker) SELECT 5, 'n' || i, 'm' || i FROM n");
+  std::ostringstream out;
+  JetShell shell(path_, {.statementBudget = std::chrono::milliseconds(1), .externalFiles = {}}, RowFormat::Table, {},
+                 out);
+  shell.Run("BEGIN TRANSACTION");
+  shell.Run(kAddItem);
+  try {
+    // Nine million rows: stopped by the budget, which ends the transaction.
+    shell.Run("INSERT INTO AlbumItems (ItemType, Name, ItemDataMoniker) SELECT 6, a.Name, b.Name "
+              "FROM AlbumItems AS a, AlbumItems AS b");
+    FAIL() << "ran past its budget";
+  } catch (const com::ComError& e) {
+    EXPECT_NE(e.detail().find("the transaction it ran in is rolled back"), std::string::npos) << e.detail();
+  }
+  EXPECT_EQ(shell.openTransactions(), 0);
+  EXPECT_EQ(ItemCount(), "0");
 }
 
 TEST_F(JetShellTest, ReadingLeavesTheFileAsItWasAndWritingReopensIt) {
