@@ -18,7 +18,7 @@ void Parameter::SetValue(const com::Variant& value) const {
   const auto& p = qd_->Translation().parameters.at(index_);
   qd_->values_.at(index_) = p.declaredType == jetsql::JetType::Unknown
                                 ? value
-                                : CoerceToColumn(value, p.declaredType, p.declaredSize, p.name);
+                                : CoerceToColumn(value, p.declaredType, p.declaredSize, p.name, "parameter");
 }
 
 QueryDef::QueryDef(std::shared_ptr<Session> session, std::string name, std::string jet)

@@ -47,8 +47,12 @@ Variant ByStorage(sqlite3_value* v, int storage) {
 
 bool IsNumeric(int storage) { return storage == SQLITE_INTEGER || storage == SQLITE_FLOAT; }
 
-[[noreturn]] void Conversion(std::string_view name, const Variant& v) {
-  ThrowJet(jeterr::kConversion, "cannot store " + v.Describe() + " in field '" + std::string(name) + "'");
+std::string Destination(std::string_view kind, std::string_view name) {
+  return std::string(kind) + " '" + std::string(name) + "'";
+}
+
+[[noreturn]] void Conversion(std::string_view kind, std::string_view name, const Variant& v) {
+  ThrowJet(jeterr::kConversion, "cannot store " + v.Describe() + " in " + Destination(kind, name));
 }
 
 }  // namespace
@@ -103,9 +107,10 @@ Variant ReadColumn(sqlite3_stmt* s, int c, JetType type) {
   return ByStorage(v, storage);
 }
 
-Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::string_view name) {
+Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::string_view name,
+                       std::string_view kind) {
   if (value.isNull() || value.isEmpty()) return Variant::Null();
-  if (value.isArray() && type != JetType::Binary) Conversion(name, value);
+  if (value.isArray() && type != JetType::Binary) Conversion(kind, name, value);
   try {
     switch (type) {
       case JetType::Long:
@@ -132,24 +137,24 @@ Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::st
       case JetType::Guid: {
         Variant text = value.ChangeType(com::VT_BSTR);
         if (type == JetType::Text && size > 0 && text.bstr().utf16Length() > static_cast<size_t>(size))
-          ThrowJet(jeterr::kFieldTooSmall, "the value is too long for field '" + std::string(name) + "'");
+          ThrowJet(jeterr::kFieldTooSmall, "the value is too long for " + Destination(kind, name));
         return text;
       }
       case JetType::Binary:
         if (value.isArray()) {
-          if (value.array().elementType() != com::VT_UI1) Conversion(name, value);
+          if (value.array().elementType() != com::VT_UI1) Conversion(kind, name, value);
           return value;
         }
         if (value.vt() == com::VT_BSTR) {
           const std::string& t = value.bstr().str();
           return Variant(com::SafeArray::FromVector(com::VT_UI1, std::vector<uint8_t>(t.begin(), t.end())));
         }
-        Conversion(name, value);
+        Conversion(kind, name, value);
       case JetType::Unknown:
         return value;
     }
   } catch (const com::ComError& e) {
-    if (e.hr() == com::DISP_E_TYPEMISMATCH || e.hr() == com::DISP_E_OVERFLOW) Conversion(name, value);
+    if (e.hr() == com::DISP_E_TYPEMISMATCH || e.hr() == com::DISP_E_OVERFLOW) Conversion(kind, name, value);
     throw;
   }
   return value;
@@ -157,9 +162,9 @@ Variant CoerceToColumn(const Variant& value, JetType type, int64_t size, std::st
 
 Variant CoerceParameter(const Variant& value, const jetsql::QueryParameter& p) {
   if (p.type == JetType::Unknown) return value;
-  if (!p.criterion) return CoerceToColumn(value, p.type, p.size, p.name);
+  if (!p.criterion) return CoerceToColumn(value, p.type, p.size, p.name, "parameter");
   try {
-    return CoerceToColumn(value, p.type, 0, p.name);
+    return CoerceToColumn(value, p.type, 0, p.name, "parameter");
   } catch (const com::ComError& e) {
     if (e.hr() != com::JetError(jeterr::kConversion)) throw;
     ThrowJet(jeterr::kTypeMismatch, "Data type mismatch in criteria expression: parameter '" + p.name + "' is " +

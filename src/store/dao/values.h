@@ -29,8 +29,10 @@ namespace albumcore::store::dao {
 
 com::Variant ReadColumn(sqlite3_stmt* stmt, int column, jetsql::JetType type);
 
-// `size` is the declared text size (0: unlimited).
-com::Variant CoerceToColumn(const com::Variant& value, jetsql::JetType type, int64_t size, std::string_view name);
+// `size` is the declared text size (0: unlimited); errors name the value's
+// destination as "<kind> '<name>'".
+com::Variant CoerceToColumn(const com::Variant& value, jetsql::JetType type, int64_t size, std::string_view name,
+                            std::string_view kind = "field");
 com::Variant CoerceParameter(const com::Variant& value, const jetsql::QueryParameter& parameter);
 
 // Binds by the variant's own type; raises 3421 for a type SQLite cannot hold.
