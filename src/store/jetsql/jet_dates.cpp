@@ -304,6 +304,16 @@ double NowLocal() {
   return com::ToOaDate(t).value_or(0.0);
 }
 
+std::string MonthName(int month, bool abbreviate) {
+  const std::string name = kMonthNames[month - 1];
+  return abbreviate ? name.substr(0, 3) : name;
+}
+
+std::string DayName(int day, bool abbreviate) {
+  const std::string name = kDayNames[day - 1];
+  return abbreviate ? name.substr(0, 3) : name;
+}
+
 std::string GeneralDate(double date) {
   const auto b = Break(date);
   if (!b) return {};
@@ -369,8 +379,7 @@ std::string FormatDate(double date, std::string_view format) {
       case 'd':
         if (run == 1) AppendNumber(out, t.day, 1);
         else if (run == 2) AppendNumber(out, t.day, 2);
-        else if (run == 3) out += std::string(kDayNames[SundayWeekday(b->day) - 1]).substr(0, 3);
-        else out += kDayNames[SundayWeekday(b->day) - 1];
+        else out += DayName(SundayWeekday(b->day), run == 3);
         break;
       case 'm':
         if (afterHour && run <= 2) {
@@ -378,8 +387,7 @@ std::string FormatDate(double date, std::string_view format) {
         } else if (run <= 2) {
           AppendNumber(out, t.month, static_cast<int>(run));
         } else {
-          const std::string name = kMonthNames[t.month - 1];
-          out += run == 3 ? name.substr(0, 3) : name;
+          out += MonthName(t.month, run == 3);
         }
         break;
       case 'y':

@@ -44,4 +44,9 @@ std::string FormatDate(double date, std::string_view format);
 // The general form: "3/1/2024", "3/1/2024 1:45:00 PM", "1:45:00 PM".
 std::string GeneralDate(double date);
 
+// English names (the system's locale), as Format's mmmm and dddd write them:
+// month 1..12, day 1 = Sunday .. 7 = Saturday; abbreviated to three letters.
+std::string MonthName(int month, bool abbreviate);
+std::string DayName(int day, bool abbreviate);
+
 }  // namespace albumcore::store::jetsql

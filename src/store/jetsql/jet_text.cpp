@@ -327,6 +327,11 @@ namespace {
 
 std::u16string U16(std::string_view s) { return com::ToUtf16(s); }
 
+// Folds unit by unit, so positions stay those of the unfolded text.
+void FoldUnits(std::u16string& u) {
+  for (auto& c : u) c = static_cast<char16_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+}
+
 }  // namespace
 
 std::string Utf16Left(std::string_view s, int64_t units) {
@@ -358,11 +363,39 @@ int64_t Utf16InStr(std::string_view hay, std::string_view needle, int64_t start1
   if (static_cast<uint64_t>(start1) > h.size() + 1) return 0;
   if (n.empty()) return start1;
   if (!binary) {
-    for (auto& c : h) c = static_cast<char16_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
-    for (auto& c : n) c = static_cast<char16_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+    FoldUnits(h);
+    FoldUnits(n);
   }
   const size_t at = h.find(n, static_cast<size_t>(start1 - 1));
   return at == std::u16string::npos ? 0 : static_cast<int64_t>(at) + 1;
+}
+
+int64_t Utf16InStrRev(std::string_view hay, std::string_view needle, int64_t start1, bool binary) {
+  auto h = U16(hay);
+  auto n = U16(needle);
+  const int64_t last = start1 < 0 ? static_cast<int64_t>(h.size()) : start1;
+  if (h.empty() || last > static_cast<int64_t>(h.size())) return 0;
+  if (n.empty()) return last;
+  if (static_cast<int64_t>(n.size()) > last) return 0;
+  if (!binary) {
+    FoldUnits(h);
+    FoldUnits(n);
+  }
+  const size_t at = h.rfind(n, static_cast<size_t>(last) - n.size());
+  return at == std::u16string::npos ? 0 : static_cast<int64_t>(at) + 1;
+}
+
+std::string ReverseText(std::string_view s) {
+  std::vector<std::string_view> chars;
+  for (size_t i = 0; i < s.size();) {
+    const size_t from = i;
+    DecodeUtf8(s, i);
+    chars.push_back(s.substr(from, i - from));
+  }
+  std::string out;
+  out.reserve(s.size());
+  for (auto c = chars.rbegin(); c != chars.rend(); ++c) out += *c;
+  return out;
 }
 
 }  // namespace albumcore::store::jetsql

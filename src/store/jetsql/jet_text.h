@@ -75,5 +75,11 @@ std::string Utf16Mid(std::string_view s, int64_t start1, std::optional<int64_t> 
 // 1-based position of `needle` in `hay` from `start1` (UTF-16 units), 0 when
 // absent; ignoring case unless `binary`.
 int64_t Utf16InStr(std::string_view hay, std::string_view needle, int64_t start1, bool binary);
+// InStrRev: the 1-based position of the last `needle` that ends at or before
+// unit `start1` (the end of `hay` when negative); 0 when absent or when
+// `start1` is past the end, `start1` for an empty needle.
+int64_t Utf16InStrRev(std::string_view hay, std::string_view needle, int64_t start1, bool binary);
+// StrReverse by characters, so a character outside the BMP stays whole.
+std::string ReverseText(std::string_view s);
 
 }  // namespace albumcore::store::jetsql

@@ -1,6 +1,7 @@
 #include "store/jetsql/ascii.h"
 #include "store/jetsql/jet_values.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -188,6 +189,17 @@ std::string FormatNumber(double v, std::string_view f) {
   for (size_t i = lastDigit + 1; i < f.size(); ++i)
     if (f[i] != '"' && f[i] != '\\' && f[i] != ',') out += f[i];
   return out;
+}
+
+std::string PartitionText(int64_t number, int64_t start, int64_t stop, int64_t interval) {
+  const std::string before = std::to_string(start - 1), after = std::to_string(stop + 1);
+  // Both sides as wide as the widest bound, so the ranges sort as text.
+  const size_t width = std::max(before.size(), after.size());
+  auto pad = [&](const std::string& s) { return std::string(width - std::min(width, s.size()), ' ') + s; };
+  if (number < start) return pad("") + ":" + pad(before);
+  if (number > stop) return pad(after) + ":" + pad("");
+  const int64_t lower = start + (number - start) / interval * interval;
+  return pad(std::to_string(lower)) + ":" + pad(std::to_string(std::min(lower + interval - 1, stop)));
 }
 
 }  // namespace albumcore::store::jetsql

@@ -30,4 +30,11 @@ double ValText(std::string_view s);
 // custom format of 0 # . , % and literal characters (one section).
 std::string FormatNumber(double v, std::string_view format);
 
+// Partition: the range of `interval` numbers from `start` that holds
+// `number`, as "lower:upper" with each side padded with leading spaces to
+// the width of the wider of start - 1 and stop + 1 (" 10: 19" for 0 to 100);
+// ":start-1" below start, "stop+1:" above stop, the last range ending at
+// stop. Expects 0 <= start < stop and interval >= 1.
+std::string PartitionText(int64_t number, int64_t start, int64_t stop, int64_t interval);
+
 }  // namespace albumcore::store::jetsql

@@ -7,6 +7,7 @@ SQLITE_EXTENSION_INIT3
 #include <sqlite3.h>
 #endif
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -354,6 +355,30 @@ JET_FN(InStr) {
   Guarded(ctx, [&] { sqlite3_result_int64(ctx, Utf16InStr(TextOf(argv[first]), TextOf(argv[first + 1]), start, binary)); });
 }
 
+JET_FN(InStrRev) {
+  int64_t start = -1;  // the end
+  bool binary = false;
+  if (argc >= 3) {
+    bool overflow = false;
+    if (IsNull(argv[2])) return InvalidNull(ctx);
+    if (!ToInteger(argv[2], start, overflow)) return overflow ? Overflow(ctx) : Mismatch(ctx);
+    if (start == 0 || start < -1) return InvalidCall(ctx);
+  }
+  if (argc == 4 && !IsNull(argv[3])) {
+    int64_t compare = 0;
+    if (!Count(ctx, argv[3], compare)) return;
+    binary = compare == 0;
+  }
+  if (IsNull(argv[0]) || IsNull(argv[1])) return;
+  Guarded(ctx, [&] { sqlite3_result_int64(ctx, Utf16InStrRev(TextOf(argv[0]), TextOf(argv[1]), start, binary)); });
+}
+
+JET_FN(StrReverse) {
+  UNUSED_ARGS;
+  if (IsNull(argv[0])) return InvalidNull(ctx);  // unlike most text functions
+  Guarded(ctx, [&] { ResultText(ctx, ReverseText(TextOf(argv[0]))); });
+}
+
 JET_FN(StrComp) {
   if (IsNull(argv[0]) || IsNull(argv[1])) return;
   bool binary = false;
@@ -497,6 +522,17 @@ JET_FN(DateValue) {
   ResultNumber(ctx, std::trunc(d));
 }
 
+JET_FN(TimeValue) {
+  UNUSED_ARGS;
+  if (IsNull(argv[0])) return;
+  double d = 0;
+  if (!ToDate(argv[0], d)) return Mismatch(ctx);
+  // Jet reads a date's time through its text, so to the whole second; the
+  // fraction counts forward from midnight on both sides of day 0.
+  const double seconds = std::round(std::fabs(d - std::trunc(d)) * 86400.0);
+  ResultNumber(ctx, std::fmod(seconds, 86400.0) / 86400.0);
+}
+
 JET_FN(CBool) {
   UNUSED_ARGS;
   if (IsNull(argv[0])) return InvalidNull(ctx);
@@ -553,6 +589,10 @@ void MathOp(sqlite3_context* ctx, sqlite3_value* v, double (*fn)(double), bool p
 JET_FN(Sqr) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::sqrt(d); }, false, true); }
 JET_FN(Exp) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::exp(d); }, false, false); }
 JET_FN(Log) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::log(d); }, true, false); }
+JET_FN(Atn) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::atan(d); }, false, false); }
+JET_FN(Cos) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::cos(d); }, false, false); }
+JET_FN(Sin) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::sin(d); }, false, false); }
+JET_FN(Tan) { UNUSED_ARGS; MathOp(ctx, argv[0], [](double d) { return std::tan(d); }, false, false); }
 
 JET_FN(IsNumeric) {
   UNUSED_ARGS;
@@ -567,16 +607,35 @@ JET_FN(IsDate) {
   sqlite3_result_int(ctx, yes ? -1 : 0);
 }
 
-JET_FN(Hex) {
-  UNUSED_ARGS;
-  if (IsNull(argv[0])) return;
+// Hex and Oct write a number that fits a Long as its 32 bits (Hex(-1) is
+// FFFFFFFF), a larger one as 64.
+void Digits(sqlite3_context* ctx, sqlite3_value* v, bool octal) {
+  if (IsNull(v)) return;
   int64_t n = 0;
   bool overflow = false;
-  if (!ToInteger(argv[0], n, overflow)) return overflow ? Overflow(ctx) : Mismatch(ctx);
+  if (!ToInteger(v, n, overflow)) return overflow ? Overflow(ctx) : Mismatch(ctx);
   char buf[32];
-  if (n >= INT32_MIN && n <= INT32_MAX) std::snprintf(buf, sizeof buf, "%X", static_cast<uint32_t>(static_cast<int32_t>(n)));
-  else std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(n));
+  if (n >= INT32_MIN && n <= INT32_MAX)
+    std::snprintf(buf, sizeof buf, octal ? "%o" : "%X", static_cast<uint32_t>(static_cast<int32_t>(n)));
+  else
+    std::snprintf(buf, sizeof buf, octal ? "%llo" : "%llX", static_cast<unsigned long long>(n));
   ResultText(ctx, buf);
+}
+
+JET_FN(Hex) { UNUSED_ARGS; Digits(ctx, argv[0], false); }
+JET_FN(Oct) { UNUSED_ARGS; Digits(ctx, argv[0], true); }
+
+JET_FN(Partition) {
+  UNUSED_ARGS;
+  int64_t v[4];  // number, start, stop, interval: Longs
+  for (int i = 0; i < 4; ++i) {
+    if (IsNull(argv[i])) return;
+    bool overflow = false;
+    if (!ToInteger(argv[i], v[i], overflow)) return overflow ? Overflow(ctx) : Mismatch(ctx);
+    if (v[i] < INT32_MIN || v[i] > INT32_MAX) return Overflow(ctx);
+  }
+  if (v[1] < 0 || v[2] <= v[1] || v[3] < 1) return InvalidCall(ctx);
+  Guarded(ctx, [&] { ResultText(ctx, PartitionText(v[0], v[1], v[2], v[3])); });
 }
 
 bool IsDateFormat(std::string_view f) {
@@ -687,6 +746,56 @@ JET_FN(TimeNow) {
   sqlite3_result_double(ctx, std::fabs(now - std::trunc(now)));
 }
 
+// A name's number, 1..last, rounded as Jet rounds; false once failed.
+bool NameNumber(sqlite3_context* ctx, sqlite3_value* v, int64_t last, int64_t& n) {
+  bool overflow = false;
+  if (IsNull(v)) {
+    InvalidNull(ctx);
+    return false;
+  }
+  if (!ToInteger(v, n, overflow)) {
+    overflow ? Overflow(ctx) : Mismatch(ctx);
+    return false;
+  }
+  if (n < 1 || n > last) {
+    InvalidCall(ctx);
+    return false;
+  }
+  return true;
+}
+
+// An optional Boolean argument; omitted or Null it is False.
+bool Flag(sqlite3_context* ctx, int argc, sqlite3_value** argv, int index, bool& flag) {
+  flag = false;
+  if (argc <= index || IsNull(argv[index])) return true;
+  double d = 0;
+  if (!ToNumber(argv[index], d)) {
+    Mismatch(ctx);
+    return false;
+  }
+  flag = d != 0;
+  return true;
+}
+
+JET_FN(MonthNameFn) {
+  int64_t month = 0;
+  bool abbreviate = false;
+  if (!NameNumber(ctx, argv[0], 12, month) || !Flag(ctx, argc, argv, 1, abbreviate)) return;
+  Guarded(ctx, [&] { ResultText(ctx, MonthName(static_cast<int>(month), abbreviate)); });
+}
+
+JET_FN(WeekdayNameFn) {
+  int64_t day = 0;
+  bool abbreviate = false;
+  int firstDay = 1;
+  if (!NameNumber(ctx, argv[0], 7, day) || !Flag(ctx, argc, argv, 1, abbreviate) ||
+      !FirstDay(ctx, argc, argv, 2, firstDay))
+    return;
+  // `day` counts from the first day of the week.
+  const int sunday = static_cast<int>((day - 1 + firstDay - 1) % 7) + 1;
+  Guarded(ctx, [&] { ResultText(ctx, DayName(sunday, abbreviate)); });
+}
+
 // ---- First / Last aggregates ----
 struct Held {
   sqlite3_value* value;
@@ -712,6 +821,43 @@ void FirstLastFinal(sqlite3_context* ctx) {
   sqlite3_value_free(held->value);
   held->value = nullptr;
 }
+
+// ---- StDev / StDevP / Var / VarP aggregates ----
+// Welford's running mean and sum of squared deviations: no cancellation
+// when the values are large and close together.
+struct Spread {
+  int64_t count;
+  double mean;
+  double squares;
+};
+
+JET_FN(SpreadStep) {
+  UNUSED_ARGS;
+  if (IsNull(argv[0])) return;  // not counted
+  double d = 0;
+  if (!ToNumber(argv[0], d)) return Mismatch(ctx);
+  auto* s = static_cast<Spread*>(sqlite3_aggregate_context(ctx, sizeof(Spread)));
+  if (s == nullptr) return sqlite3_result_error_nomem(ctx);
+  ++s->count;
+  const double delta = d - s->mean;
+  s->mean += delta / static_cast<double>(s->count);
+  s->squares += delta * (d - s->mean);
+}
+
+// The sample (n - 1) or population (n) variance, or its root; Null when
+// there are too few values for it.
+void SpreadFinal(sqlite3_context* ctx, bool sample, bool root) {
+  const auto* s = static_cast<Spread*>(sqlite3_aggregate_context(ctx, 0));
+  const int64_t divisor = s == nullptr ? 0 : s->count - (sample ? 1 : 0);
+  if (divisor < 1) return;
+  const double variance = std::max(0.0, s->squares / static_cast<double>(divisor));
+  ResultNumber(ctx, root ? std::sqrt(variance) : variance);
+}
+
+void StDevFinal(sqlite3_context* ctx) { SpreadFinal(ctx, true, true); }
+void StDevPFinal(sqlite3_context* ctx) { SpreadFinal(ctx, false, true); }
+void VarFinal(sqlite3_context* ctx) { SpreadFinal(ctx, true, false); }
+void VarPFinal(sqlite3_context* ctx) { SpreadFinal(ctx, false, false); }
 
 struct Scalar {
   const char* name;
@@ -749,6 +895,10 @@ const Scalar kScalars[] = {
     {"jet_instr", 2, InStr, true},
     {"jet_instr", 3, InStr, true},
     {"jet_instr", 4, InStr, true},
+    {"jet_instrrev", 2, InStrRev, true},
+    {"jet_instrrev", 3, InStrRev, true},
+    {"jet_instrrev", 4, InStrRev, true},
+    {"jet_strreverse", 1, StrReverse, true},
     {"jet_strcomp", 2, StrComp, true},
     {"jet_strcomp", 3, StrComp, true},
     {"jet_asc", 1, Asc, true},
@@ -763,6 +913,7 @@ const Scalar kScalars[] = {
     {"jet_ccur", 1, CCur, true},
     {"jet_cdate", 1, CDate, true},
     {"jet_datevalue", 1, DateValue, true},
+    {"jet_timevalue", 1, TimeValue, true},
     {"jet_cbool", 1, CBool, true},
     {"jet_int", 1, Int, true},
     {"jet_fix", 1, Fix, true},
@@ -772,9 +923,15 @@ const Scalar kScalars[] = {
     {"jet_sqr", 1, Sqr, true},
     {"jet_exp", 1, Exp, true},
     {"jet_log", 1, Log, true},
+    {"jet_atn", 1, Atn, true},
+    {"jet_cos", 1, Cos, true},
+    {"jet_sin", 1, Sin, true},
+    {"jet_tan", 1, Tan, true},
     {"jet_isnumeric", 1, IsNumeric, true},
     {"jet_isdate", 1, IsDate, true},
     {"jet_hex", 1, Hex, true},
+    {"jet_oct", 1, Oct, true},
+    {"jet_partition", 4, Partition, true},
     {"jet_format", 1, Format, true},
     {"jet_format", 2, Format, true},
     {"jet_datepart", 2, DatePartFn, true},
@@ -785,9 +942,26 @@ const Scalar kScalars[] = {
     {"jet_datediff", 4, DateDiffFn, true},
     {"jet_dateserial", 3, DateSerialFn, true},
     {"jet_timeserial", 3, TimeSerialFn, true},
+    {"jet_monthname", 1, MonthNameFn, true},
+    {"jet_monthname", 2, MonthNameFn, true},
+    {"jet_weekdayname", 1, WeekdayNameFn, true},
+    {"jet_weekdayname", 2, WeekdayNameFn, true},
+    {"jet_weekdayname", 3, WeekdayNameFn, true},
     {"jet_now", 0, Now, false},
     {"jet_date", 0, Today, false},
     {"jet_time", 0, TimeNow, false},
+};
+
+struct Aggregate {
+  const char* name;
+  void (*step)(sqlite3_context*, int, sqlite3_value**);
+  void (*final)(sqlite3_context*);
+};
+
+const Aggregate kAggregates[] = {
+    {"jet_first", FirstStep, FirstLastFinal}, {"jet_last", LastStep, FirstLastFinal},
+    {"jet_stdev", SpreadStep, StDevFinal},    {"jet_stdevp", SpreadStep, StDevPFinal},
+    {"jet_var", SpreadStep, VarFinal},        {"jet_varp", SpreadStep, VarPFinal},
 };
 
 }  // namespace
@@ -800,10 +974,12 @@ int RegisterJetFunctions(sqlite3* db) {
     rc = sqlite3_create_function_v2(db, s.name, s.args, flags, nullptr, s.fn, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return rc;
   }
-  const int aggregateFlags = SQLITE_UTF8 | SQLITE_INNOCUOUS;
-  rc = sqlite3_create_function_v2(db, "jet_first", 1, aggregateFlags, nullptr, nullptr, FirstStep, FirstLastFinal, nullptr);
-  if (rc != SQLITE_OK) return rc;
-  return sqlite3_create_function_v2(db, "jet_last", 1, aggregateFlags, nullptr, nullptr, LastStep, FirstLastFinal, nullptr);
+  for (const auto& a : kAggregates) {
+    rc = sqlite3_create_function_v2(db, a.name, 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, nullptr, a.step, a.final,
+                                    nullptr);
+    if (rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
 }
 
 }  // namespace albumcore::store::jetsql

@@ -1,8 +1,10 @@
-// Function calls: aggregates, IIf, Nz, Chr, and the Jet functions that map to
-// jet_... application functions or SQLite built-ins.
+// Function calls: aggregates, IIf, Switch, Choose, Nz, Chr, and the Jet
+// functions that map to jet_... application functions or SQLite built-ins.
 #include "store/jetsql/emit/emitter_state.h"
 
+#include <algorithm>
 #include <cctype>
+#include <limits>
 
 #include "store/jetsql/ascii.h"
 #include "store/jetsql/jet_text.h"
@@ -46,8 +48,19 @@ constexpr FunctionSpec kFunctions[] = {
     {"DATEDIFF", "jet_datediff", 3, 4, Ty::Integer}, {"DATESERIAL", "jet_dateserial", 3, 3, Ty::Date},
     {"TIMESERIAL", "jet_timeserial", 3, 3, Ty::Date}, {"NOW", "jet_now", 0, 0, Ty::Date},
     {"DATE", "jet_date", 0, 0, Ty::Date},           {"TIME", "jet_time", 0, 0, Ty::Date},
-    {"HEX", "jet_hex", 1, 1, Ty::Text},
+    {"HEX", "jet_hex", 1, 1, Ty::Text},             {"OCT", "jet_oct", 1, 1, Ty::Text},
+    {"INSTRREV", "jet_instrrev", 2, 4, Ty::Integer}, {"STRREVERSE", "jet_strreverse", 1, 1, Ty::Text},
+    {"MONTHNAME", "jet_monthname", 1, 2, Ty::Text}, {"WEEKDAYNAME", "jet_weekdayname", 1, 3, Ty::Text},
+    {"TIMEVALUE", "jet_timevalue", 1, 1, Ty::Date}, {"PARTITION", "jet_partition", 4, 4, Ty::Text},
+    {"ATN", "jet_atn", 1, 1, Ty::Real},             {"COS", "jet_cos", 1, 1, Ty::Real},
+    {"SIN", "jet_sin", 1, 1, Ty::Real},             {"TAN", "jet_tan", 1, 1, Ty::Real},
 };
+
+// Aggregates of the spread of the values, each a jet_... aggregate.
+constexpr std::string_view kSpreadAggregates[] = {"STDEV", "STDEVP", "VAR", "VARP"};
+
+// The type of a value that is one of two: Null gives way to the other.
+Ty EitherType(Ty a, Ty b) { return a == b ? a : (b == Ty::Null ? a : (a == Ty::Null ? b : Ty::Unknown)); }
 
 // Date parts with a function of their own: Year(d) is DatePart("yyyy", d).
 constexpr std::pair<std::string_view, std::string_view> kDatePartFunctions[] = {
@@ -61,10 +74,13 @@ Emitted Emitter::Call(const Expr& e, Scope& scope) {
   std::string name = Upper(e.text);
   if (!name.empty() && name.back() == '$') name.pop_back();
   const int argc = static_cast<int>(e.args.size());
-  auto arity = [&](int lo, int hi) {
-    if (argc < lo || argc > hi || (e.star && name != "COUNT"))
-      ThrowJet(jeterr::kSyntax, "Wrong number of arguments used with function '" + e.text + "' in query expression");
+  auto wrongCount = [&] {
+    ThrowJet(jeterr::kSyntax, "Wrong number of arguments used with function '" + e.text + "' in query expression");
   };
+  auto arity = [&](int lo, int hi) {
+    if (argc < lo || argc > hi || (e.star && name != "COUNT")) wrongCount();
+  };
+  constexpr int kAny = std::numeric_limits<int>::max();
   auto args = [&](size_t from = 0) {
     std::string s;
     for (size_t i = from; i < e.args.size(); ++i) s += (i > from ? ", " : "") + Val(*e.args[i], scope).sql;
@@ -102,13 +118,48 @@ Emitted Emitter::Call(const Expr& e, Scope& scope) {
     }
     return r;
   }
+  if (std::find(std::begin(kSpreadAggregates), std::end(kSpreadAggregates), name) != std::end(kSpreadAggregates)) {
+    arity(1, 1);
+    scope.aggregates = true;
+    r.sql = "jet_" + LowerAscii(name) + "(" + Val(*e.args[0], scope).sql + ")" + CellRows(scope);
+    r.type = Ty::Real;
+    return r;
+  }
   if (name == "IIF") {
     arity(3, 3);
     Emitted c = Cond(*e.args[0], scope);
     Emitted a = Val(*e.args[1], scope);
     Emitted b = Val(*e.args[2], scope);
     r.sql = "(CASE WHEN " + c.sql + " THEN " + a.sql + " ELSE " + b.sql + " END)";
-    r.type = a.type == b.type ? a.type : (b.type == Ty::Null ? a.type : (a.type == Ty::Null ? b.type : Ty::Unknown));
+    r.type = EitherType(a.type, b.type);
+    return r;
+  }
+  if (name == "SWITCH") {
+    // Pairs of condition and value; Null when no condition holds.
+    arity(2, kAny);
+    if (argc % 2 != 0) wrongCount();
+    r.sql = "(CASE";
+    r.type = Ty::Null;
+    for (size_t i = 0; i < e.args.size(); i += 2) {
+      r.sql += " WHEN " + Cond(*e.args[i], scope).sql;  // before its value: parameters in order
+      Emitted v = Val(*e.args[i + 1], scope);
+      r.sql += " THEN " + v.sql;
+      r.type = EitherType(r.type, v.type);
+    }
+    r.sql += " END)";
+    return r;
+  }
+  if (name == "CHOOSE") {
+    // The index truncates as Fix does; Null when it names no value.
+    arity(2, kAny);
+    r.sql = "(CASE jet_fix(" + Val(*e.args[0], scope).sql + ")";
+    r.type = Ty::Null;
+    for (size_t i = 1; i < e.args.size(); ++i) {
+      Emitted v = Val(*e.args[i], scope);
+      r.sql += " WHEN " + std::to_string(i) + " THEN " + v.sql;
+      r.type = EitherType(r.type, v.type);
+    }
+    r.sql += " END)";
     return r;
   }
   if (name == "NZ") {
