@@ -267,7 +267,9 @@ JET_FN(Len) {
   Guarded(ctx, [&] { sqlite3_result_int64(ctx, static_cast<int64_t>(com::Utf16Length(TextOf(argv[0])))); });
 }
 
-bool Count(sqlite3_context* ctx, sqlite3_value* v, int64_t& n) {
+// A whole-number argument within [lo, hi], rounded as Jet rounds; false
+// once the call has failed (Null, no number, out of range).
+bool WholeNumberIn(sqlite3_context* ctx, sqlite3_value* v, int64_t lo, int64_t hi, int64_t& n) {
   bool overflow = false;
   if (IsNull(v)) {
     InvalidNull(ctx);
@@ -277,11 +279,15 @@ bool Count(sqlite3_context* ctx, sqlite3_value* v, int64_t& n) {
     overflow ? Overflow(ctx) : Mismatch(ctx);
     return false;
   }
-  if (n < 0) {
+  if (n < lo || n > hi) {
     InvalidCall(ctx);
     return false;
   }
   return true;
+}
+
+bool Count(sqlite3_context* ctx, sqlite3_value* v, int64_t& n) {
+  return WholeNumberIn(ctx, v, 0, std::numeric_limits<int64_t>::max(), n);
 }
 
 JET_FN(Left) {
@@ -746,22 +752,9 @@ JET_FN(TimeNow) {
   sqlite3_result_double(ctx, std::fabs(now - std::trunc(now)));
 }
 
-// A name's number, 1..last, rounded as Jet rounds; false once failed.
+// A name's number, 1..last.
 bool NameNumber(sqlite3_context* ctx, sqlite3_value* v, int64_t last, int64_t& n) {
-  bool overflow = false;
-  if (IsNull(v)) {
-    InvalidNull(ctx);
-    return false;
-  }
-  if (!ToInteger(v, n, overflow)) {
-    overflow ? Overflow(ctx) : Mismatch(ctx);
-    return false;
-  }
-  if (n < 1 || n > last) {
-    InvalidCall(ctx);
-    return false;
-  }
-  return true;
+  return WholeNumberIn(ctx, v, 1, last, n);
 }
 
 // An optional Boolean argument; omitted or Null it is False.
