@@ -37,7 +37,7 @@ int32_t IdOf(const com::Variant& element) {
 
 }  // namespace
 
-std::string FormatIdList(const com::SafeArray& ids) {
+std::vector<int32_t> ReadIdList(const com::SafeArray& ids) {
   if (ids.dimensions() != 1) throw com::ComError(com::E_INVALIDARG, "an ID list needs a one-dimensional array");
   // Counted rather than compared with upperBound(), which cannot be formed
   // for some bounds near the ends of the 32-bit range.
@@ -46,13 +46,14 @@ std::string FormatIdList(const com::SafeArray& ids) {
   if (count != 0 && lower + count - 1 > std::numeric_limits<int32_t>::max()) {
     throw com::ComError(com::E_INVALIDARG, "array bounds outside the 32-bit range");
   }
-  std::string text = "(";
-  for (uint32_t k = 0; k < count; ++k) {
-    if (k != 0) text += ',';
-    text += std::to_string(IdOf(ids.get(static_cast<int32_t>(lower + k))));
-  }
-  return text + ")";
+  if (ids.elementType() == com::VT_I4) return ids.elements<int32_t>();  // the common shape, as it is
+  std::vector<int32_t> out;
+  out.reserve(count);
+  for (uint32_t k = 0; k < count; ++k) out.push_back(IdOf(ids.get(static_cast<int32_t>(lower + k))));
+  return out;
 }
+
+std::string FormatIdList(const com::SafeArray& ids) { return FormatIdList(ReadIdList(ids)); }
 
 std::string FormatIdList(std::span<const int32_t> ids) {
   std::string text = "(";

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "com/variant.h"
 
@@ -24,5 +25,9 @@ namespace albumcore::sqltext {
 // fractional number or one outside the 32-bit signed range.
 std::string FormatIdList(const com::SafeArray& ids);
 std::string FormatIdList(std::span<const int32_t> ids);
+
+// The IDs of such an array, from its lower bound through its upper bound,
+// checked as FormatIdList checks them (same failures).
+std::vector<int32_t> ReadIdList(const com::SafeArray& ids);
 
 }  // namespace albumcore::sqltext
