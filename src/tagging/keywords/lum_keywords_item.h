@@ -26,6 +26,8 @@
 
 namespace albumcore::tagging::keywords {
 
+using com::HRESULT;
+
 class LumKeywordsItem final : public com::ComObject, public typelib::IKivKeywords, public events::AlbumCoreEventsSource {
  public:
   HRESULT Connect(com::IUnknown* pConnection, int32_t lID, com::IUnknown* pKeywordsEvents) override;

@@ -28,6 +28,8 @@
 
 namespace albumcore::tagging::keywords {
 
+using com::HRESULT;
+
 class LumKeywordsLibrary final : public com::ComObject,
                                  public typelib::IKivKeywords,
                                  public events::AlbumCoreEventsSource {

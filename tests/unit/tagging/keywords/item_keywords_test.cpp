@@ -100,8 +100,12 @@ TEST_F(ItemKeywordsTest, EachClassAnswersTheOtherClassesSlotsWithTheirStatus) {
        com::S_KEYWORD_ALREADY, com::E_FAIL},
   };
   for (const Slot& slot : slots) {
-    if (slot.item != 0) EXPECT_EQ(slot.call(*item_), slot.item) << "item " << slot.name;
-    if (slot.library != 0) EXPECT_EQ(slot.call(*library_), slot.library) << "library " << slot.name;
+    if (slot.item != 0) {
+      EXPECT_EQ(slot.call(*item_), slot.item) << "item " << slot.name;
+    }
+    if (slot.library != 0) {
+      EXPECT_EQ(slot.call(*library_), slot.library) << "library " << slot.name;
+    }
   }
   EXPECT_TRUE(itemSink_->Take().empty());
   EXPECT_EQ(Scalar("SELECT Count(*) FROM AssignedKeywords").i4(), 0);
