@@ -37,8 +37,9 @@ constexpr int kItems = 100000;
 constexpr int kKeywords = 1000;
 
 // Item i carries keywords i % 10, 10 + i % 90, 100 + i % 900 and one more
-// spread over 100..999 (IDs are these numbers + 1). The chosen three, 1, 11
-// and 101, meet on the 111 items with i % 900 == 0.
+// spread over 100..999 (IDs are these numbers + 1). The chosen three, 1,
+// 11 and 101, meet on the 112 items with i % 900 == 0, which carry 113
+// other keywords between them.
 const std::vector<int32_t> kChosen = {1, 11, 101};
 
 void Exec(sqlite3* db, const char* sql) {
@@ -50,6 +51,14 @@ void Exec(sqlite3* db, const char* sql) {
   }
 }
 
+void Step(sqlite3* db, sqlite3_stmt* stmt) {
+  if (sqlite3_step(stmt) != SQLITE_DONE) {
+    std::fprintf(stderr, "populating: %s\n", sqlite3_errmsg(db));
+    std::exit(1);
+  }
+  sqlite3_reset(stmt);
+}
+
 void Populate(sqlite3* db) {
   Exec(db, "BEGIN");
   sqlite3_stmt* item = nullptr;
@@ -59,8 +68,7 @@ void Populate(sqlite3* db) {
     sqlite3_bind_int(item, 1, i + 1);
     sqlite3_bind_int(item, 2, i % 3);
     sqlite3_bind_text(item, 3, name.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_step(item);
-    sqlite3_reset(item);
+    Step(db, item);
   }
   sqlite3_finalize(item);
   sqlite3_stmt* keyword = nullptr;
@@ -69,18 +77,16 @@ void Populate(sqlite3* db) {
     const std::string name = "Keyword " + std::to_string((k * 7919) % kKeywords);
     sqlite3_bind_int(keyword, 1, k + 1);
     sqlite3_bind_text(keyword, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_step(keyword);
-    sqlite3_reset(keyword);
+    Step(db, keyword);
   }
   sqlite3_finalize(keyword);
   sqlite3_stmt* assign = nullptr;
   sqlite3_prepare_v2(db, "INSERT INTO AssignedKeywords (ItemID, KeywordID) VALUES (?1, ?2)", -1, &assign, nullptr);
   for (int i = 0; i < kItems; ++i) {
-    for (int k : {i % 10, 10 + i % 90, 100 + i % 900, 100 + (i * 7919) % 900}) {
+    for (int k : {i % 10, 10 + i % 90, 100 + i % 900, 100 + (i + i * 7 / 900) % 900}) {
       sqlite3_bind_int(assign, 1, i + 1);
       sqlite3_bind_int(assign, 2, k + 1);
-      sqlite3_step(assign);
-      sqlite3_reset(assign);
+      Step(db, assign);
     }
   }
   sqlite3_finalize(assign);
@@ -92,9 +98,14 @@ std::string& CataloguePath() {
   return path;
 }
 
+ac::com::ComPtr<ac::store::dao::Database>& OpenCatalogue() {
+  static ac::com::ComPtr<ac::store::dao::Database> db;
+  return db;
+}
+
 // The populated catalogue, opened once for the whole run.
 ac::com::ComPtr<ac::store::dao::Database> Catalogue() {
-  static ac::com::ComPtr<ac::store::dao::Database> db;
+  auto& db = OpenCatalogue();
   if (db) return db;
   const fs::path path = fs::temp_directory_path() / ("albumcore-keywords-bench-" + std::to_string(getpid()) + ".db");
   fs::remove(path);
@@ -106,6 +117,7 @@ ac::com::ComPtr<ac::store::dao::Database> Catalogue() {
 }
 
 void RemoveCatalogue() {
+  OpenCatalogue().reset();
   std::error_code ignored;
   if (!CataloguePath().empty())
     for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(CataloguePath() + suffix, ignored);

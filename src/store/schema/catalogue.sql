@@ -338,7 +338,9 @@ CREATE TABLE AssignedKeywords (
   KeywordID  INTEGER NOT NULL,
   PRIMARY KEY (ItemID, KeywordID) ON CONFLICT IGNORE
 );
-CREATE INDEX AssignedKeywords_KeywordID ON AssignedKeywords (KeywordID);
+-- By keyword, with the item: the items of a keyword are read from the index
+-- alone (co-assigned keyword queries, IsKeywordAssigned, Destroy).
+CREATE INDEX AssignedKeywords_KeywordID ON AssignedKeywords (KeywordID, ItemID);
 
 -- User field definitions. FieldType is an enumNaxFieldType (0 text, 1 number,
 -- 2 date, 3 yes/no, 4 on/off, 5 memo), not validated. The column order is

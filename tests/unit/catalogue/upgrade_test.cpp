@@ -267,7 +267,8 @@ TEST_F(UpgradeTest, FailedStepsAreReportedLeaveTheirTablesAndALaterUpgradeComple
   auto& d = Open({kV1});
   d.Execute("INSERT INTO AlbumItems (ItemType, Name) VALUES (0, \"busy\")");
   const std::string before = Scalar("SELECT sql FROM sqlite_schema WHERE name = 'AlbumItems'");
-  // While a read is in progress SQLite drops no table, so no table can be rebuilt.
+  // While a read is in progress SQLite drops no table and no index, so no
+  // table can be rebuilt and no changed index replaced.
   auto reading = d.OpenRecordset("SELECT * FROM AlbumItems");
   ASSERT_FALSE(reading->IsEOF());
 
@@ -276,7 +277,8 @@ TEST_F(UpgradeTest, FailedStepsAreReportedLeaveTheirTablesAndALaterUpgradeComple
   const std::string log = ::testing::internal::GetCapturedStderr();
   ASSERT_FALSE(report.ok());
   for (const auto& failure : report.failed) {
-    EXPECT_EQ(failure.step.rfind("table ", 0), 0u) << failure.step;
+    const bool drops = failure.step.rfind("table ", 0) == 0 || failure.step.rfind("indexes of table ", 0) == 0;
+    EXPECT_TRUE(drops) << failure.step;
     EXPECT_EQ(failure.status, com::JetError(3218)) << failure.step;
     EXPECT_NE(log.find("\"" + failure.step + "\" failed"), std::string::npos) << log;
   }
