@@ -28,10 +28,17 @@ constexpr std::string_view kBindingInfoOrder = " ORDER BY AssignedKeywords.Keywo
 constexpr std::string_view kAssignmentsOfKeywords =
     "SELECT * FROM AssignedKeywords WHERE AssignedKeywords.KeywordID IN ";
 
-// Items of the filtered types carrying the first chosen keyword (or any).
+// Items of the filtered types carrying any keyword.
 constexpr std::string_view kFilteredItems =
     "SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems INNER JOIN AssignedKeywords ON AlbumItems.ItemID = "
     "AssignedKeywords.ItemID WHERE AlbumItems.ItemType IN (";
+// Items carrying the first chosen keyword.
+constexpr std::string_view kItemsCarrying =
+    "SELECT DISTINCT AssignedKeywords.ItemID FROM AssignedKeywords WHERE AssignedKeywords.KeywordID = ";
+// Those of the items of the query inside that are of the filtered types.
+constexpr std::string_view kFilteredAmong =
+    "SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems WHERE AlbumItems.ItemType IN (";
+constexpr std::string_view kAndAmong = ") AND AlbumItems.ItemID IN (";
 constexpr std::string_view kCarrying = " AND AssignedKeywords.KeywordID = ";
 // Those of the items of the query inside that carry one more keyword.
 constexpr std::string_view kItemsAmong =
@@ -93,12 +100,18 @@ std::string AssignmentsOfKeywordsSql(std::span<const int32_t> keywords) {
 }
 
 std::string CoAssignedKeywordsSql(std::string_view typeFilter, std::span<const int32_t> chosen) {
-  std::string items = Concat({kFilteredItems, typeFilter, ")"});
-  if (!chosen.empty()) {
-    items += Concat({kCarrying, std::to_string(chosen[0])});
+  std::string items;
+  if (chosen.empty()) {
+    items = Concat({kFilteredItems, typeFilter, ")"});
+  } else {
+    // The chosen keywords narrow the items first and the item types last:
+    // the same items as filtering the types first, but an item's row is
+    // then read only for the few that carry every chosen keyword.
+    items = Concat({kItemsCarrying, std::to_string(chosen[0])});
     for (size_t i = 1; i < chosen.size(); ++i) {
       items = Concat({kItemsAmong, items, ")", kCarrying, std::to_string(chosen[i])});
     }
+    items = Concat({kFilteredAmong, typeFilter, kAndAmong, items, ")"});
   }
   std::string keywords = Concat({kKeywordsOfItems, items, ")"});
   for (int32_t id : chosen) keywords += Concat({kNotChosen, std::to_string(id)});

@@ -31,7 +31,8 @@ std::string AssignmentsOfKeywordsSql(std::span<const int32_t> keywords);
 // The keywords, by name, that occur on the items of the types in
 // `typeFilter` (a comma-separated list placed as it is inside IN (...))
 // carrying every keyword of `chosen`; the chosen ones themselves left out.
-// Each further chosen keyword nests the item query one level deeper.
+// Each further chosen keyword nests the item query one level deeper; the
+// item types are tested last.
 std::string CoAssignedKeywordsSql(std::string_view typeFilter, std::span<const int32_t> chosen);
 
 }  // namespace albumcore::tagging::keywords
