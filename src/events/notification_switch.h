@@ -1,9 +1,11 @@
-// The item collection's notification switch: on when the collection is
-// made; SetNotify sets it; creating an item or a missing special album turns
-// it off while the new record is prepared and on again afterwards, whatever
-// it was before. It gates only the events fired "with notifications on"
-// (OnAlbumCreated of CreateAlbumForItemCustom, OnAlbumDestroyed); every
-// other event is fired regardless.
+// A source's switch for the events it may hold back. The item collection's
+// is on when the collection is made; SetNotify sets it; creating an item or
+// a missing special album turns it off while the new record is prepared and
+// on again afterwards, whatever it was before. It gates only the events
+// fired "with notifications on" (OnAlbumCreated of CreateAlbumForItemCustom,
+// OnAlbumDestroyed); every other event is fired regardless. The keyword
+// collection's is off while DestroyMultiple destroys one keyword after
+// another.
 #pragma once
 
 namespace albumcore::events {

@@ -17,18 +17,6 @@ namespace {
 // DestroyMultiple's events stand for several keywords at once.
 constexpr int32_t kSeveralKeywords = -1;
 
-// Clears a flag for a scope and sets it again however the scope ends.
-class FlagOff {
- public:
-  explicit FlagOff(bool& flag) : flag_(flag) { flag_ = false; }
-  ~FlagOff() { flag_ = true; }
-  FlagOff(const FlagOff&) = delete;
-  FlagOff& operator=(const FlagOff&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 store::dao::Database& LumKeywordsLibrary::Db() const {
@@ -168,7 +156,7 @@ HRESULT LumKeywordsLibrary::Create(const com::Bstr& bstrName, int32_t* plKeyword
 }
 
 void LumKeywordsLibrary::DestroyOne(int32_t keywordId) {
-  if (notify_) FireCoreEvent([&](Sink& s) { return s.OnPreDestroyKeyword(keywordId); });
+  if (notify_.on()) FireCoreEvent([&](Sink& s) { return s.OnPreDestroyKeyword(keywordId); });
   store::dao::Database& db = Db();
   {
     // Both rows go or neither: a keyword never loses its assignments alone.
@@ -178,7 +166,7 @@ void LumKeywordsLibrary::DestroyOne(int32_t keywordId) {
     transaction.Commit();
   }
   DropCache();
-  if (notify_) FireCoreEvent([&](Sink& s) { return s.OnKeywordDestroyed(keywordId); });
+  if (notify_.on()) FireCoreEvent([&](Sink& s) { return s.OnKeywordDestroyed(keywordId); });
 }
 
 HRESULT LumKeywordsLibrary::Destroy(int32_t lKeywordID) {
@@ -191,7 +179,7 @@ HRESULT LumKeywordsLibrary::DestroyMultiple(const com::Variant& KeywordsIDs) {
     const std::vector<int32_t> ids = ReadIdArray(KeywordsIDs);
     store::dao::Database& db = Db();
     {
-      FlagOff quiet(notify_);
+      events::NotificationSwitch::OffWhile quiet(notify_);
       FireCoreEvent([&](Sink& s) { return s.OnPreDestroyKeyword(kSeveralKeywords); });
       // One transaction for all: a failure part-way destroys none of them.
       store::dao::Transaction transaction(db);

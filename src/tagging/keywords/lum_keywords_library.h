@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "events/event_source.h"
+#include "events/notification_switch.h"
 #include "store/dao/database.h"
 #include "typelib/kiv_keywords.h"
 
@@ -75,7 +76,7 @@ class LumKeywordsLibrary final : public com::ComObject,
   std::vector<Keyword> cache_;
   std::unordered_map<int32_t, size_t> positionOf_;  // KeywordID -> index in cache_
   bool loaded_ = false;
-  bool notify_ = true;  // off while DestroyMultiple destroys one by one
+  events::NotificationSwitch notify_;  // off while DestroyMultiple destroys one by one
 };
 
 }  // namespace albumcore::tagging::keywords
