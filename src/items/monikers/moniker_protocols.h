@@ -7,6 +7,7 @@
 // missing moniker are equal to each other and to nothing else.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -32,6 +33,8 @@ inline constexpr std::string_view kGuidNamePrefix = "OrvGUID:";
 inline bool SameMoniker(std::string_view a, std::string_view b) noexcept { return a == b; }
 
 // True when `name` is written with one colon.
-bool IsOneColonProtocol(std::string_view name) noexcept;
+inline bool IsOneColonProtocol(std::string_view name) noexcept {
+  return std::find(kOneColonProtocols.begin(), kOneColonProtocols.end(), name) != kOneColonProtocols.end();
+}
 
 }  // namespace albumcore::items::monikers

@@ -73,7 +73,7 @@ class MonikerSplitter {
   //     parts it keeps the delimiter as written;
   //   - the extension alone is bare ("jpg"); after another part it follows a
   //     ".";
-  //   - a directory that ends the composed text loses its trailing
+  //   - a directory composed without name and extension loses its trailing
   //     separators ("/home/ana"), unless it is nothing but separators ("/").
   std::string Compose(uint32_t flags) const;
 

@@ -13,7 +13,6 @@
 #include "com/text.h"
 #include "items/monikers/album_monikers.h"
 #include "items/monikers/file_monikers.h"
-#include "items/monikers/moniker_protocols.h"
 #include "items/monikers/thumbnail_monikers.h"
 
 namespace albumcore::items::monikers {
@@ -133,14 +132,6 @@ TEST(ThumbnailMonikersTest, ProtocolTestsMatchExactlyOrBySubstringAsEachRuleSays
   EXPECT_TRUE(HasGuidFileName("OrvGUID:{12}"));
   EXPECT_FALSE(HasGuidFileName("file::/x/OrvGUIDabc.jpg"));
   EXPECT_FALSE(HasGuidFileName("file::/OrvGUID:x/a.jpg"));
-}
-
-TEST(SameMonikerTest, ComparesExactlyAndTreatsMissingAsEmpty) {
-  EXPECT_TRUE(SameMoniker("file::/a/B.jpg", "file::/a/B.jpg"));
-  EXPECT_FALSE(SameMoniker("file::/a/B.jpg", "file::/a/b.jpg"));
-  EXPECT_FALSE(SameMoniker("file::/a/b.jpg", "file::/a/b.jpg "));
-  EXPECT_TRUE(SameMoniker(com::Bstr(), com::Bstr("")));
-  EXPECT_FALSE(SameMoniker(com::Bstr(), com::Bstr("a")));
 }
 
 }  // namespace

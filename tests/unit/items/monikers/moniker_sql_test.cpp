@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "com/error.h"
+#include "com/text.h"
+#include "items/monikers/moniker_protocols.h"
 #include "items/monikers/moniker_sql.h"
 #include "store/dao/engine.h"
 
@@ -68,6 +70,10 @@ TEST_F(MonikerSqlTest, AnEmptyMonikerFindsEmptyAndMissingOnes) {
   const int32_t empty = Insert(MonikerSqlText(""));
   Insert(MonikerSqlText("file::/x.jpg"));
   EXPECT_EQ(Find(""), (std::vector<int32_t>{missing, empty}));
+  // The same rule in memory: a null string is an empty moniker.
+  EXPECT_TRUE(SameMoniker(com::Bstr(), com::Bstr("")));
+  EXPECT_FALSE(SameMoniker(com::Bstr(), com::Bstr("a")));
+  EXPECT_FALSE(SameMoniker("file::/a/B.jpg", "file::/a/b.jpg"));
 }
 
 TEST_F(MonikerSqlTest, RefusesAColumnNameThatWouldLeaveItsBrackets) {
