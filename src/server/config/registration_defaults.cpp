@@ -33,9 +33,6 @@ constexpr int kPhotoItemType = 0;
 constexpr std::array kPhotoDescriptorTypes = {0, 1};
 constexpr std::array kNoDescriptorTypes = {4, 7, 9, 18, 19, 20, 22, 23, 24, 25, 26, 27};
 
-constexpr std::string_view kMediaTypeNamePrefix = "stringRef:FileMediaTypes.FileMediaType-";
-constexpr std::string_view kMediaTypeStringFile = "AlbumCoreStrings.XML";
-
 std::string KeyBelow(std::string_view parent, std::string_view name) {
   return std::string(parent) + "\\" + std::string(name);
 }
@@ -73,9 +70,10 @@ RegStatus AddMediaType(Hive& hive, int type) {
 
 }  // namespace
 
-RegStatus ApplyRegistrationDefaults(Hive& hive, std::string_view dbLocation, std::string_view dbName) {
-  RegStatus s = hive.SetString(kAlbumKey, kDbLocationValue, dbLocation);
-  if (s == RegStatus::Ok) s = hive.SetString(kAlbumKey, kDbNameValue, dbName);
+RegStatus ApplyRegistrationDefaults(Hive& hive, const InstallLocations& install) {
+  RegStatus s = hive.SetString(kAlbumKey, kDbLocationValue, install.templateFolder);
+  if (s == RegStatus::Ok) s = hive.SetString(kAlbumKey, kDbNameValue, install.templateName);
+  if (s == RegStatus::Ok) s = hive.SetString(kResourcesKey, kResourceRootValue, install.resourceRoot);
   if (s == RegStatus::Ok) s = AddFilter(hive, kFilterAll, kAllTypes);
   if (s == RegStatus::Ok) s = AddFilter(hive, kFilterProjects, kProjectTypes);
   if (s == RegStatus::Ok) s = AddFilter(hive, kFilterItems, kItemTypes);
@@ -83,12 +81,14 @@ RegStatus ApplyRegistrationDefaults(Hive& hive, std::string_view dbLocation, std
   for (int type : kMediaTypeOrder) {
     if (s == RegStatus::Ok) s = AddMediaType(hive, type);
   }
+  for (const server::NodePluginClass& plugin : server::kNodePluginClasses) {
+    if (s == RegStatus::Ok) s = hive.SetString(kPluginsKey, plugin.prefix, plugin.clsid);
+  }
   return s;
 }
 
-RegStatus WriteRegistrationDefaults(registry::RegistryStore& store, std::string_view dbLocation,
-                                    std::string_view dbName) {
-  return store.Edit([&](Hive& hive) { return ApplyRegistrationDefaults(hive, dbLocation, dbName); });
+RegStatus WriteRegistrationDefaults(registry::RegistryStore& store, const InstallLocations& install) {
+  return store.Edit([&](Hive& hive) { return ApplyRegistrationDefaults(hive, install); });
 }
 
 }  // namespace albumcore::config

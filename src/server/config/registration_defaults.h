@@ -1,6 +1,7 @@
 // The configuration the server's registration command installs in the
-// machine hive: the three item-type filters, the media-type table and the
-// template catalogue's location.
+// machine hive: the three item-type filters, the media-type table, the node
+// plug-ins of the view tree, the template catalogue's location and the
+// resource root of the string files.
 //
 // Defaults own their values and overwrite them; they never delete a value or
 // key a person added, and the subkeys they create keep the order of the
@@ -10,6 +11,7 @@
 // is written, since the whole set is one edit of the hive.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "registry/hive.h"
@@ -17,14 +19,18 @@
 
 namespace albumcore::config {
 
+// Where the installed server keeps its data files.
+struct InstallLocations {
+  std::string templateFolder;  // the template catalogue's folder
+  std::string templateName;    // its file name
+  std::string resourceRoot;    // the folder of the per-language string folders
+};
+
 // Writes the defaults in one atomic replacement of the hive file.
-// `dbLocation` is the template catalogue's folder, `dbName` its file name.
-registry::RegStatus WriteRegistrationDefaults(registry::RegistryStore& store, std::string_view dbLocation,
-                                              std::string_view dbName);
+registry::RegStatus WriteRegistrationDefaults(registry::RegistryStore& store, const InstallLocations& install);
 
 // The same changes applied to a hive, for callers that combine them with
 // other edits inside RegistryStore::Edit.
-registry::RegStatus ApplyRegistrationDefaults(registry::Hive& hive, std::string_view dbLocation,
-                                              std::string_view dbName);
+registry::RegStatus ApplyRegistrationDefaults(registry::Hive& hive, const InstallLocations& install);
 
 }  // namespace albumcore::config

@@ -18,6 +18,8 @@ using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
 
+const InstallLocations kInstall{"/a", "T.dat", "/a/strings"};
+
 std::string MediaTypeKey(const std::string& type) { return std::string(kFileMediaTypesKey) + "\\" + type; }
 
 std::string Read(RegistryStore& store, const std::string& key, std::string_view name) {
@@ -29,7 +31,7 @@ std::string Read(RegistryStore& store, const std::string& key, std::string_view 
 TEST(RegistrationDefaults, InstallsFiltersMediaTypesAndTemplateLocation) {
   TempDir dir;
   RegistryStore store(dir.file("machine.reg"));
-  ASSERT_EQ(WriteRegistrationDefaults(store, "/usr/share/albumcore", "Template.dat"), RegStatus::Ok)
+  ASSERT_EQ(WriteRegistrationDefaults(store, {"/usr/share/albumcore", "Template.dat", "/usr/share/albumcore/strings"}), RegStatus::Ok)
       << store.lastError();
 
   FilterLists lists = LoadFilterLists(store);
@@ -41,6 +43,7 @@ TEST(RegistrationDefaults, InstallsFiltersMediaTypesAndTemplateLocation) {
 
   EXPECT_EQ(Read(store, std::string(kAlbumKey), "DBLocation"), "/usr/share/albumcore");
   EXPECT_EQ(Read(store, std::string(kAlbumKey), "DBName"), "Template.dat");
+  EXPECT_EQ(Read(store, std::string(kResourcesKey), "Root"), "/usr/share/albumcore/strings");
   const std::string order = "0,2,3,9,1,4,15,17,18,19,20,22,23,24,25,26,27";
   EXPECT_EQ(Read(store, std::string(kFileMediaTypesKey), "TypeDescriptorObjects_UI_Order"), order);
   std::vector<std::string> subkeys;
@@ -81,9 +84,9 @@ TEST(RegistrationDefaults, RerunningRestoresOwnedValuesAndKeepsEverythingElse) {
   TempDir dir;
   const std::string path = dir.file("machine.reg");
   RegistryStore store(path);
-  ASSERT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Ok);
+  ASSERT_EQ(WriteRegistrationDefaults(store, kInstall), RegStatus::Ok);
   const std::string first = ReadText(path);
-  ASSERT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Ok);
+  ASSERT_EQ(WriteRegistrationDefaults(store, kInstall), RegStatus::Ok);
   EXPECT_EQ(ReadText(path), first);
 
   // A person's additions survive, a changed default is restored.
@@ -91,7 +94,7 @@ TEST(RegistrationDefaults, RerunningRestoresOwnedValuesAndKeepsEverythingElse) {
   ASSERT_EQ(store.WriteString(album, "DBName", "Mine.dat"), RegStatus::Ok);
   ASSERT_EQ(store.WriteString(album, "AlbumCoreSubstFixTo", "X:"), RegStatus::Ok);
   ASSERT_EQ(store.CreateKey(std::string(kFiltersKey) + "\\NAX_FILTER_PROJECTS\\99"), RegStatus::Ok);
-  ASSERT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Ok);
+  ASSERT_EQ(WriteRegistrationDefaults(store, kInstall), RegStatus::Ok);
   EXPECT_EQ(Read(store, album, "DBName"), "T.dat");
   EXPECT_EQ(Read(store, album, "AlbumCoreSubstFixTo"), "X:");
   EXPECT_EQ(LoadFilterLists(store).projects, "1,4,7,17,18,19,20,23,26,27,99");
@@ -102,7 +105,7 @@ TEST(RegistrationDefaults, MalformedHiveIsLeftAlone) {
   const std::string path = dir.file("machine.reg");
   WriteText(path, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"v\"=dword:xyz\n");
   RegistryStore store(path);
-  EXPECT_EQ(WriteRegistrationDefaults(store, "/a", "T.dat"), RegStatus::Malformed);
+  EXPECT_EQ(WriteRegistrationDefaults(store, kInstall), RegStatus::Malformed);
   EXPECT_EQ(ReadText(path), "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"v\"=dword:xyz\n");
   FilterLists lists = LoadFilterLists(store);
   EXPECT_EQ(lists.all, "");
@@ -132,7 +135,7 @@ TEST(SqlConfinement, AdministratorsFoldersAndBudgetElseTheDefaults) {
   EXPECT_TRUE(settings.openLibraryFolders);
   EXPECT_FALSE(settings.statementBudget);
 
-  ASSERT_EQ(WriteRegistrationDefaults(store, "/usr/share/albumcore", "Template.dat"), RegStatus::Ok);
+  ASSERT_EQ(WriteRegistrationDefaults(store, {"/usr/share/albumcore", "Template.dat", "/usr/share/albumcore/strings"}), RegStatus::Ok);
   settings = ReadSqlConfinement(store);
   EXPECT_EQ(settings.externalFolders, std::vector<std::string>{"/usr/share/albumcore"});
   EXPECT_TRUE(settings.openLibraryFolders);
