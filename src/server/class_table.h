@@ -6,7 +6,10 @@
 #include <string>
 
 #include "com/class_registry.h"
+#include "components/settings/suite_settings.h"
+#include "components/string_table/string_table.h"
 #include "server/config/filter_lists.h"
+#include "server/config/server_settings.h"
 #include "server/config/sql_confinement.h"
 
 namespace albumcore::server {
@@ -19,6 +22,14 @@ struct ServerContext {
   // How far clients' SQL text reaches; every catalogue engine the server
   // opens gets it as confined limits.
   config::SqlConfinementSettings sql;
+  // Paths and names from the registry: template catalogue, resource root,
+  // language, sample folders.
+  config::ServerSettings settings;
+  // The suite's registry root and the user's key (the settings component).
+  components::SuiteSettings suite;
+  // Display texts of the installed language, loaded at start; owned by the
+  // process entry. Never null once the server serves.
+  const components::StringTable* strings = nullptr;
 };
 
 void RegisterClasses(com::ClassRegistry& classes, const ServerContext& context);

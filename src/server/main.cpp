@@ -18,8 +18,10 @@
 #include "server/class_table.h"
 #include "server/command_line.h"
 #include "registry/registry_path.h"
+#include "server/config/config_keys.h"
 #include "server/config/filter_lists.h"
 #include "server/config/registration_defaults.h"
+#include "server/config/server_settings.h"
 
 namespace {
 
@@ -42,19 +44,26 @@ std::string ExecutablePath() {
 }
 
 constexpr const char* kTemplateName = "CatalogueTemplate.db";
+// The resource root below the data folder: one folder of string files per
+// language.
+constexpr const char* kStringsFolder = "strings";
 
-// The installed template catalogue, or the build tree's when the server runs
-// from there without being installed.
-std::string TemplateDirectory() {
+// The installed data folder when it holds `file`, else the build tree's, for
+// a server run from there without being installed.
+std::string DataDirectoryHolding(const std::filesystem::path& file) {
   for (const char* dir : {ALBUMCORE_DATA_DIR, ALBUMCORE_BUILD_DATA_DIR}) {
-    if (std::filesystem::exists(std::filesystem::path(dir) / kTemplateName)) return dir;
+    if (std::filesystem::exists(std::filesystem::path(dir) / file)) return dir;
   }
   return ALBUMCORE_DATA_DIR;
 }
 
 int Register(ac::registry::RegistryStore& registry) {
-  const std::string templateDir = TemplateDirectory();
-  const auto status = ac::config::WriteRegistrationDefaults(registry, templateDir, kTemplateName);
+  const std::filesystem::path someStringFile = std::filesystem::path(kStringsFolder) /
+                                               std::string(ac::config::kDefaultLanguageId) /
+                                               std::string(ac::config::kStartupStringFiles.front());
+  const ac::config::InstallLocations install{DataDirectoryHolding(kTemplateName), kTemplateName,
+                                             DataDirectoryHolding(someStringFile) + "/" + kStringsFolder};
+  const auto status = ac::config::WriteRegistrationDefaults(registry, install);
   if (status != ac::registry::RegStatus::Ok) {
     std::fprintf(stderr, "orvmediadb9: cannot write the registry defaults to %s: %s\n", registry.path().c_str(),
                  registry.lastError().c_str());
@@ -84,13 +93,31 @@ int Unregister() {
 // ESHUTDOWN, ECONNABORTED) Disconnected.
 bool BusClosedConnection(const sdbus::Error& e) { return e.getName() == "org.freedesktop.DBus.Error.Disconnected"; }
 
+// The string files of the installed language; a file that fails is reported
+// by the table and its keys read as themselves.
+void LoadStrings(ac::components::StringTable& strings, const ac::config::ServerSettings& settings) {
+  strings.Initialise(settings.resourceRoot, settings.languageId);
+  if (settings.resourceRoot.empty()) {
+    std::fprintf(stderr, "orvmediadb9: no resource root in the registry (run /RegServer); names read as their keys\n");
+    return;
+  }
+  for (std::string_view file : ac::config::kStartupStringFiles) (void)strings.LoadFile(file);
+}
+
 int Serve(ac::registry::RegistryStore& registry) {
-  // The filter lists and the confinement of SQL text are constants of the
-  // process: read once, before any object exists, and kept in the context
-  // every object is made with.
+  // The filter lists, the confinement of SQL text, the settings and the
+  // string table are constants of the process: read once, before any object
+  // exists, and kept in the context every object is made with. Unlike a
+  // Windows service host, the server loads its strings in every run mode: a
+  // local server shows the same names.
   std::string problem;
+  const ac::config::ServerSettings settings = ac::config::ReadServerSettings(registry);
+  ac::components::StringTable strings;
+  LoadStrings(strings, settings);
+  ac::components::SuiteSettings suite;
+  suite.Initialise(ac::config::kSuiteRootKey, ac::config::kSuiteRootKey);
   const ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem),
-                                          ac::config::ReadSqlConfinement(registry)};
+                                          ac::config::ReadSqlConfinement(registry), settings, suite, &strings};
   if (!problem.empty()) std::fprintf(stderr, "orvmediadb9: the item-type filters are empty: %s\n", problem.c_str());
   try {
     ac::dbus::ServerHost host(kBusName, /*systemBus=*/false);
