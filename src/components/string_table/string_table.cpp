@@ -103,8 +103,10 @@ std::string StringTable::Resolve(std::string_view moniker) const {
   const std::string_view reference = moniker.substr(kStringRefPrefix.size());
   if (auto it = texts_.find(std::string(reference)); it != texts_.end()) return it->second;
   ReportMissing(reference);
+  // The key alone reads best; a reference without one reads as it stands.
   const size_t point = reference.find(kSectionSeparator);
-  return std::string(point == std::string_view::npos ? reference : reference.substr(point + 1));
+  const bool hasKey = point != std::string_view::npos && point + 1 < reference.size();
+  return std::string(hasKey ? reference.substr(point + 1) : reference);
 }
 
 void StringTable::ReportMissing(std::string_view reference) const {

@@ -91,12 +91,5 @@ TEST(StringFile, ABrokenFileKeepsWhatEndedBeforeTheFault) {
   }
 }
 
-TEST(StringFile, LinesOfOffsets) {
-  EXPECT_EQ(LineOfOffset("", 0), 1u);
-  EXPECT_EQ(LineOfOffset("a\nb\nc", 2), 2u);
-  EXPECT_EQ(LineOfOffset("a\nb\nc", 4), 3u);
-  EXPECT_EQ(LineOfOffset("a\n", 1000), 2u);
-}
-
 }  // namespace
 }  // namespace albumcore::components

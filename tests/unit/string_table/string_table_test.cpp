@@ -52,7 +52,7 @@ TEST_F(StringTableTest, AMissingKeyReadsAsTheKeyAndIsReportedOnce) {
   EXPECT_EQ(table.Resolve("stringRef:FileMediaTypes.FileMediaType-99"), "FileMediaType-99");
   EXPECT_EQ(table.Resolve("stringRef:NoSection"), "NoSection");
   EXPECT_EQ(table.Resolve("stringRef:"), "");
-  EXPECT_EQ(table.Resolve("stringRef:Core."), "");
+  EXPECT_EQ(table.Resolve("stringRef:Core."), "Core.");
   const std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(log.find("Core.RecordedTVShow"), log.rfind("Core.RecordedTVShow")) << log;
   EXPECT_NE(log.find("FileMediaType-99"), std::string::npos);
