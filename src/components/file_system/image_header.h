@@ -1,12 +1,14 @@
 // What the header of an image file says: size, resolution, depth and colour
 // space, read through libvips without decoding a pixel.
 //
-// The file is sniffed by content, not by name, and only the loaders of
-// pictures count (JPEG, PNG, GIF, TIFF, WebP, HEIF/AVIF, JPEG 2000, JPEG XL,
-// SVG, the netpbm and Radiance formats, and what ImageMagick reads when its
-// loader is installed): a table of numbers that libvips would also open
-// (CSV, matrix files) is not an image. Headers are read with sequential
-// access from a descriptor the caller opened, so nothing else is opened.
+// The format is told from the file's content, not its name, by the picture
+// loaders only (JPEG, PNG, WebP, HEIF/AVIF, TIFF, GIF, JPEG XL, JPEG 2000,
+// SVG, netpbm): a table of numbers libvips would also open (CSV, matrix) is
+// no image, and no loader whose test reads a whole file is asked, so a 5 GB
+// video costs a few small reads. The header is read by that loader with
+// sequential access from the descriptor the caller opened; no pixel is
+// decoded. BMP and other formats libvips reads only through ImageMagick are
+// not recognised (ImageMagick would claim text and video too).
 #pragma once
 
 #include <cstdint>
