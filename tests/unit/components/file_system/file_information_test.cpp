@@ -105,6 +105,20 @@ TEST(FileInformation, TheHeaderIsEnoughNoPixelIsDecoded) {
   EXPECT_EQ(record.sizeLow, 1000u);
 }
 
+size_t OpenDescriptors() {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
+TEST(FileInformation, NothingStaysOpenAfterwards) {
+  TempDir dir;
+  ASSERT_TRUE(WriteImage(dir.file("a.jpg"), {32, 32, 3, 72}));
+  for (int i = 0; i < 300; ++i) std::filesystem::create_hard_link(dir.file("a.jpg"), dir.file(std::to_string(i) + ".jpg"));
+  Fill(dir.file("a.jpg"));  // libvips starts its threads
+  const size_t before = OpenDescriptors();
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(Fill(dir.file(std::to_string(i) + ".jpg")).width, 32);
+  EXPECT_LE(OpenDescriptors(), before + 2);
+}
+
 TEST(FileInformation, ContentDecidesWhatIsAnImage) {
   TempDir dir;
   ASSERT_TRUE(WriteImage(dir.file("photo.jpg"), {40, 30, 3, 72}));
