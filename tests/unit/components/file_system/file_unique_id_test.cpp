@@ -13,6 +13,7 @@
 #include "components/file_system/file_status.h"
 #include "components/file_system/file_system_component.h"
 #include "components/file_system/file_unique_id.h"
+#include "as_other_user.h"
 #include "temp_dir.h"
 
 namespace albumcore::file_system {
@@ -161,6 +162,22 @@ TEST(FileUniqueId, WithoutAttributesTheInodeIsTheIdentifier) {
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot mount a file system without attributes here";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "failed check " << WEXITSTATUS(status);
+}
+
+TEST(FileUniqueId, AFileWeMayNotChangeIsKnownByItsInode) {
+  TempDir dir;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  WriteText(dir.file("a.jpg"), "x");
+  ASSERT_EQ(::chmod(dir.file("a.jpg").c_str(), 0444), 0);
+  const int result = testing::RunAsNobody([&] {
+    FileId read, assigned;
+    if (::geteuid() == 0) return 77;  // would change the file after all
+    if (ReadFileUniqueID(dir.file("a.jpg"), read) != com::S_OK || read.origin != FileIdOrigin::Inode) return 1;
+    if (AssignFileUniqueID(dir.file("a.jpg"), assigned) != com::S_OK || assigned.id != read.id) return 2;
+    return 0;
+  });
+  if (result == 77) GTEST_SKIP() << "cannot run as another user here";
+  EXPECT_EQ(result, 0) << "failed check " << result;
 }
 
 TEST(FileUniqueId, InodeIdentifiersAreRecognised) {
