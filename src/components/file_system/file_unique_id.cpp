@@ -13,6 +13,7 @@
 #include "com/guid.h"
 #include "components/file_system/file_moniker.h"
 #include "components/file_system/file_status.h"
+#include "components/file_system/unique_fd.h"
 
 namespace albumcore::file_system {
 
@@ -51,20 +52,17 @@ bool CannotAttach(int error) {
   return error == ENOTSUP || error == EOPNOTSUPP || error == EACCES || error == EPERM || error == EROFS;
 }
 
-// An open file and what it is; the descriptor is closed on every way out.
-// O_NONBLOCK so that a FIFO named by a moniker does not hang the call.
+// An open file and what it is. O_NONBLOCK so that a FIFO named by a moniker
+// does not hang the call.
 struct OpenFile {
-  int fd = -1;
+  UniqueFd fd{-1};
   Inode inode;
-  ~OpenFile() {
-    if (fd >= 0) ::close(fd);
-  }
   com::HRESULT Open(std::string_view moniker, std::string& path) {
     if (PathOfFileMoniker(moniker, path) != com::S_OK) return com::E_INVALIDARG;
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return LogFailure("cannot open", path, errno);
+    fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return LogFailure("cannot open", path, errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0) return LogFailure("cannot look at", path, errno);
+    if (::fstat(fd.get(), &st) != 0) return LogFailure("cannot look at", path, errno);
     inode = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
     return com::S_OK;
   }
@@ -82,7 +80,7 @@ com::HRESULT ReadFileUniqueID(std::string_view moniker, FileId& id) {
   if (com::HRESULT hr = file.Open(moniker, path); hr != com::S_OK) return hr;
 
   char buffer[kMaxAttribute];
-  const ssize_t size = ::fgetxattr(file.fd, kFileIdAttribute, buffer, sizeof buffer);
+  const ssize_t size = ::fgetxattr(file.fd.get(), kFileIdAttribute, buffer, sizeof buffer);
   if (size >= 0) {
     const std::string_view value(buffer, static_cast<size_t>(size));
     const size_t space = value.find(' ');
@@ -117,7 +115,7 @@ com::HRESULT AssignFileUniqueID(std::string_view moniker, FileId& id) {
 
   const std::string guid = com::Guid::Create().ToString();
   const std::string value = guid + " " + InodeText(file.inode);
-  if (::fsetxattr(file.fd, kFileIdAttribute, value.data(), value.size(), 0) == 0) {
+  if (::fsetxattr(file.fd.get(), kFileIdAttribute, value.data(), value.size(), 0) == 0) {
     id = FileId{guid, FileIdOrigin::Attached};
     return com::S_OK;
   }

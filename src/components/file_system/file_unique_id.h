@@ -50,7 +50,7 @@ enum class FileIdOrigin {
 };
 
 struct FileId {
-  std::string id;  // at most 38 characters for a GUID, 48 for an inode identifier
+  std::string id;  // at most 38 characters for a GUID, 47 for an inode identifier
   FileIdOrigin origin = FileIdOrigin::Attached;
 };
 
