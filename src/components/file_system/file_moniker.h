@@ -1,8 +1,9 @@
 // The path a file moniker names.
 //
 // The component's operations take "file::/home/ana/a.jpg" or the plain
-// absolute path. Anything else (another protocol, a relative path, an empty
-// one, a path longer than PATH_MAX or holding a NUL) names no file the
+// absolute path: the path of a moniker, as the moniker splitter gives it.
+// Another protocol's moniker, or what is not an absolute POSIX path (a relative or Windows-style one, an
+// empty one, one longer than PATH_MAX or holding a NUL) names no file the
 // component can reach: E_INVALIDARG, so that a wrong argument never becomes
 // a lookup relative to the server's working folder.
 #pragma once
