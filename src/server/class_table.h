@@ -6,6 +6,7 @@
 #include <string>
 
 #include "com/class_registry.h"
+#include "components/file_system/file_system_component.h"
 #include "components/settings/suite_settings.h"
 #include "components/string_table/string_table.h"
 #include "server/config/filter_lists.h"
@@ -30,6 +31,9 @@ struct ServerContext {
   // Display texts of the installed language, loaded at start; owned by the
   // process entry. Never null once the server serves.
   const components::StringTable* strings = nullptr;
+  // The file-system component, one for the process; owned by the process
+  // entry. Never null once the server serves.
+  const file_system::FileSystemComponent* files = nullptr;
 };
 
 void RegisterClasses(com::ClassRegistry& classes, const ServerContext& context);

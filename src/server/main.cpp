@@ -105,19 +105,20 @@ void LoadStrings(ac::components::StringTable& strings, const ac::config::ServerS
 }
 
 int Serve(ac::registry::RegistryStore& registry) {
-  // The filter lists, the confinement of SQL text, the settings and the
-  // string table are constants of the process: read once, before any object
-  // exists, and kept in the context every object is made with. Unlike a
-  // Windows service host, the server loads its strings in every run mode: a
-  // local server shows the same names.
+  // The filter lists, the confinement of SQL text, the settings, the string
+  // table and the file-system component are constants of the process: read
+  // or made once, before any object exists, and kept in the context every
+  // object is made with. Unlike a Windows service host, the server loads its
+  // strings in every run mode: a local server shows the same names.
   std::string problem;
   const ac::config::ServerSettings settings = ac::config::ReadServerSettings(registry);
   ac::components::StringTable strings;
   LoadStrings(strings, settings);
   ac::components::SuiteSettings suite;
   suite.Initialise(ac::config::kSuiteRootKey, ac::config::kSuiteRootKey);
+  const ac::file_system::FileSystemComponent files;
   const ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem),
-                                          ac::config::ReadSqlConfinement(registry), settings, suite, &strings};
+                                          ac::config::ReadSqlConfinement(registry), settings, suite, &strings, &files};
   if (!problem.empty()) std::fprintf(stderr, "orvmediadb9: the item-type filters are empty: %s\n", problem.c_str());
   try {
     ac::dbus::ServerHost host(kBusName, /*systemBus=*/false);
