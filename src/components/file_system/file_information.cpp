@@ -22,9 +22,11 @@ constexpr int kFirstYear = 1601;
 constexpr int kLastYear = 30827;
 
 // Birth time where the file system keeps one, else the last modification
-// (the oldest time Linux is sure to know).
+// (the oldest time Linux is sure to know). Some file systems (overlays of
+// container images) say they keep it and answer zero.
 statx_timestamp CreationTime(const struct statx& st) {
-  return (st.stx_mask & STATX_BTIME) != 0 ? st.stx_btime : st.stx_mtime;
+  const bool born = (st.stx_mask & STATX_BTIME) != 0 && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0);
+  return born ? st.stx_btime : st.stx_mtime;
 }
 
 }  // namespace

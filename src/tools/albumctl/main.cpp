@@ -9,6 +9,7 @@
 //   albumctl db query catalogue.db GetItemRecord -p item_id=12
 //   albumctl db check|repair|upgrade|version catalogue.db
 //   albumctl db compact catalogue.db compacted.db
+//   albumctl file info ~/Pictures/*.jpg
 //
 // Exit status: see exit_status.h (0 success, 1 the answer is no, 2 the
 // server could not be reached, 3 a wrong command line, 4 a failure).
@@ -20,6 +21,7 @@
 #include "client/lib_factory.h"
 #include "db_commands.h"
 #include "exit_status.h"
+#include "file_commands.h"
 #include "reg_commands.h"
 
 int main(int argc, char** argv) {
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
 
   ac::tools::AddRegCommands(app, connect);
   ac::tools::AddDbCommands(app);
+  ac::tools::AddFileCommands(app);
 
   try {
     app.parse(argc, argv);

@@ -8,6 +8,7 @@
 
 #include "exit_status.h"
 #include "shell_fixture.h"
+#include "test_images.h"
 
 namespace albumcore::tools::testing {
 namespace {
@@ -71,6 +72,25 @@ TEST_F(AlbumctlDbTest, CommandsThatOnlyReadLeaveTheFileByteForByte) {
     EXPECT_TRUE(SideFiles().empty()) << command;
   }
   EXPECT_EQ(Albumctl("db version " + path_).output, RawScalar("SELECT Version FROM Misc") + "\n");
+}
+
+TEST_F(AlbumctlDbTest, FileInfoShowsWhatTheServerReadsFromAFileAndWritesNothing) {
+  const std::string image = (dir_ / "Harbour.JPG").string();
+  file_system::testing::ImageSpec spec;
+  spec.width = 320;
+  spec.height = 200;
+  spec.dpi = 300;
+  ASSERT_TRUE(file_system::testing::WriteImage(image, spec));
+  const auto before = std::filesystem::last_write_time(image);
+
+  const auto run = Albumctl("file info " + image + " " + (dir_ / "missing.png").string());
+  EXPECT_EQ(run.status, kExitFailure) << run.output;  // one of them cannot be read
+  EXPECT_NE(run.output.find(image + "\n  item type   0\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("  image       320 x 200 pixels, 24 bits per pixel, 300 dpi\n"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("  identifier  none yet\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("missing.png\n  cannot be read: 0x80070002"), std::string::npos) << run.output;
+  EXPECT_EQ(std::filesystem::last_write_time(image), before);
 }
 
 }  // namespace
