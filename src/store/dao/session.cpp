@@ -142,7 +142,7 @@ std::shared_ptr<StoredQuery> Session::ReadStoredQueryEntry(std::string_view name
   ReadScope scope(db_);
   auto query = std::make_shared<StoredQuery>();
   query->schema = probe_->SchemaVersion();
-  auto text = ReadStoredQuery(db_, name);
+  auto text = ReadStoredQuery(statements(), db_, name);
   scope.End();
   if (!text) return nullptr;
   query->text = std::move(*text);

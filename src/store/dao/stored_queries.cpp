@@ -4,6 +4,7 @@
 
 #include "store/dao/errors.h"
 #include "store/dao/one_shot_statement.h"
+#include "store/dao/statement_cache.h"
 #include "store/jetsql/sql_quoting.h"
 
 namespace albumcore::store::dao {
@@ -24,6 +25,27 @@ std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name) {
   s.Bind(1, name);
   if (!s.Step()) return std::nullopt;
   return s.Text(0);
+}
+
+std::optional<std::string> ReadStoredQuery(StatementCache& statements, sqlite3* db, std::string_view name) {
+  static const std::string kLookup =
+      "SELECT SQL FROM " + jetsql::QuoteIdentifier(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE";
+  Statement lookup = statements.TryAcquire(kLookup);
+  // No table, or a prepare that failed for another reason: the one-shot
+  // path tells the two apart and raises what must be raised.
+  if (!lookup) return ReadStoredQuery(db, name);
+  sqlite3_stmt* s = lookup.get();
+  sqlite3_bind_text(s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+  const int rc = sqlite3_step(s);
+  if (rc == SQLITE_DONE) return std::nullopt;
+  if (rc != SQLITE_ROW) {
+    // A table gone since the statement was prepared, or a real failure:
+    // again the one-shot path decides, and raises the engine's error.
+    lookup.Release();
+    return ReadStoredQuery(db, name);
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+  return std::string(text != nullptr ? text : "", static_cast<size_t>(sqlite3_column_bytes(s, 0)));
 }
 
 void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql) {

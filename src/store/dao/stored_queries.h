@@ -10,11 +10,19 @@
 struct sqlite3;
 
 namespace albumcore::store::dao {
+class StatementCache;
+}
+
+namespace albumcore::store::dao {
 
 inline constexpr const char* kStoredQueryTable = "MSysQueries";
 
 // The stored text of query `name`; nullopt when there is none.
 std::optional<std::string> ReadStoredQuery(sqlite3* db, std::string_view name);
+// The same through statements kept prepared in `statements`: a session reads
+// a query again after every commit of any connection, so the lookup must
+// cost no prepare.
+std::optional<std::string> ReadStoredQuery(StatementCache& statements, sqlite3* db, std::string_view name);
 // Adds a query (creating the table on first use); 3012 when one of that name exists.
 void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql);
 // Replaces the text of an existing query; 3265 when there is none.
