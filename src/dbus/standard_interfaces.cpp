@@ -2,13 +2,17 @@
 
 #include "dbus/remote_album_core_events.h"
 #include "dbus/stubs/connection_point_stub.h"
+#include "dbus/stubs/keywords_stub.h"
 #include "dbus/stubs/lib_factory_stub.h"
+#include "dbus/stubs/user_fields_stub.h"
 
 namespace albumcore::dbus {
 
 void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<com::IConnectionPointContainer, ConnectionPointStub>();
   binding.AddInterface<typelib::IKivLibFactory, LibFactoryStub>();
+  binding.AddInterface<typelib::IKivKeywords, KeywordsStub>();
+  binding.AddInterface<typelib::IKivUserFields, UserFieldsStub>();
   binding.AddSinkInterface(std::string(typelib::IKivAlbumCoreEvents::kInterfaceName), MakeRemoteAlbumCoreEventsSink);
 }
 

@@ -18,8 +18,8 @@ class TestServerFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     bus_ = std::make_unique<PrivateBus>();
-    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{ALBUMCORE_TEST_SERVER},
-                                             std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", bus_->address()}});
+    serverEnv_["DBUS_SESSION_BUS_ADDRESS"] = bus_->address();
+    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{ALBUMCORE_TEST_SERVER}, serverEnv_);
     ASSERT_EQ(server_->ReadLine(), "ready");
     ASSERT_TRUE(WaitForName(bus_->address(), kTestServerName));
     session_ = client::Session::Connect(bus_->address(), kTestServerName);
@@ -34,6 +34,8 @@ class TestServerFixture : public ::testing::Test {
     return child;
   }
 
+  // Environment of the server beyond its bus; set before SetUp.
+  std::map<std::string, std::string> serverEnv_;
   std::unique_ptr<PrivateBus> bus_;
   std::unique_ptr<ChildProcess> server_;
   std::shared_ptr<client::Session> session_;

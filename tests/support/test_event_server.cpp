@@ -3,14 +3,20 @@
 // interface to echo values, fire events on demand and tell the binding's
 // counts: "Test.EventSource", exported while clients hold it, and
 // "Test.Pinned", pinned for the life of the server as the catalogue server
-// pins its factory.
+// pins its factory. "Test.Keywords" and "Test.UserFields" are the product's
+// library-wide keyword and user-field collections, connected to the
+// catalogue file ALBUMCORE_TEST_CATALOGUE names (opened on first use).
 //
 //   albumcore_test_server            (bus from DBUS_SESSION_BUS_ADDRESS)
 #include <cstdio>
+#include <cstdlib>
 
 #include "ITestSource_adaptor.h"
 #include "com/guid.h"
 #include "dbus/server_host.h"
+#include "store/dao/engine.h"
+#include "tagging/keywords/lum_keywords_library.h"
+#include "tagging/user_fields/user_fields_library.h"
 #include "typelib/album_core_liveness.h"
 
 namespace albumcore::testing {
@@ -118,15 +124,43 @@ class TestSourceStub final : public dbus::Stub, public ::com::orvane::AlbumCore9
 
 }  // namespace albumcore::testing
 
+namespace {
+
+// A library-wide collection of class T connected to the test catalogue.
+template <class T>
+albumcore::com::ComPtr<albumcore::com::IUnknown> MakeConnected(
+    albumcore::com::ComPtr<albumcore::store::dao::Database>& catalogue) {
+  namespace ac = albumcore;
+  if (!catalogue) {
+    const char* path = std::getenv("ALBUMCORE_TEST_CATALOGUE");
+    if (path == nullptr) throw ac::com::ComError(ac::com::E_FAIL, "ALBUMCORE_TEST_CATALOGUE is not set");
+    catalogue = ac::com::MakeObject<ac::store::dao::DBEngine>()->OpenDatabase(path);
+  }
+  auto collection = ac::com::MakeObject<T>();
+  ac::com::ThrowIfFailed(collection->Connect(catalogue.get(), 0, nullptr));
+  return ac::com::ComPtr<ac::com::IUnknown>(collection);
+}
+
+}  // namespace
+
 int main() {
   namespace ac = albumcore;
   try {
+    ac::com::ComPtr<ac::store::dao::Database> catalogue;
     ac::dbus::ServerHost host("com.orvane.AlbumCore9Test", false);
     auto makeSource = [] { return ac::com::ComPtr<ac::com::IUnknown>(ac::com::MakeObject<ac::testing::EventSource>()); };
     host.classes().Register({"TestEventSource", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C3}"),
                              "Test.EventSource", "TestEventSource Class", true, makeSource});
     host.classes().Register({"TestPinned", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C4}"),
                              "Test.Pinned", "TestPinned Class", true, makeSource});
+    host.classes().Register({"TestKeywords", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C5}"),
+                             "Test.Keywords", "TestKeywords Class", true, [&catalogue] {
+                               return MakeConnected<ac::tagging::keywords::LumKeywordsLibrary>(catalogue);
+                             }});
+    host.classes().Register({"TestUserFields", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C6}"),
+                             "Test.UserFields", "TestUserFields Class", true, [&catalogue] {
+                               return MakeConnected<ac::tagging::LumUserFieldsLibrary>(catalogue);
+                             }});
     host.binding().AddInterface<ac::testing::EventSource, ac::testing::TestSourceStub>();
     ac::com::ComPtr<ac::com::IUnknown> pinned;
     ac::com::ThrowIfFailed(host.classes().CreateInstance("Test.Pinned", nullptr, &pinned));
