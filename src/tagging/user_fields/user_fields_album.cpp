@@ -35,24 +35,6 @@ class LumUserFieldsAlbum::LibrarySink final : public events::OwnerSink<LumUserFi
   }
 };
 
-LumUserFieldsAlbum::~LumUserFieldsAlbum() { Unsubscribe(); }
-
-void LumUserFieldsAlbum::Unsubscribe() noexcept {
-  subscription_.reset();
-  if (sink_) sink_->Detach();
-  sink_.reset();
-}
-
-store::dao::Database& LumUserFieldsAlbum::db() const {
-  if (!db_) throw com::ComError(com::E_POINTER, "the album's user fields are not connected");
-  return *db_;
-}
-
-typelib::IKivUserFields& LumUserFieldsAlbum::library() const {
-  if (!library_) throw com::ComError(com::E_FAIL, "no library collection of user fields");
-  return *library_;
-}
-
 void LumUserFieldsAlbum::Forget() {
   loaded_ = false;
   visible_.clear();
@@ -75,29 +57,18 @@ void LumUserFieldsAlbum::FireChanged() {
 
 HRESULT LumUserFieldsAlbum::Connect(com::IUnknown* pConnection, int32_t lID, com::IUnknown* pUserFieldsEvents) {
   return com::CallGuard([&]() -> HRESULT {
-    auto db = com::QueryInterface<store::dao::Database>(pConnection);
-    if (!db) return com::E_POINTER;
-    com::ComPtr<typelib::IKivUserFields> library = LibraryCollectionOf(pUserFieldsEvents);
-    auto sink = com::MakeObject<LibrarySink>(this);
-    events::Subscription subscription;
-    if (library) subscription = events::Subscription(pUserFieldsEvents, IKivAlbumCoreEvents::kInterfaceName, sink.get());
-    Unsubscribe();
+    const HRESULT hr = link_.Connect(pConnection, pUserFieldsEvents, com::MakeObject<LibrarySink>(this));
+    if (com::Failed(hr)) return hr;
     Forget();
-    db_ = std::move(db);
     albumID_ = lID;
-    library_ = std::move(library);
-    sink_ = std::move(sink);
-    subscription_ = std::move(subscription);
     return com::S_OK;
   });
 }
 
 HRESULT LumUserFieldsAlbum::Disconnect() {
   return com::CallGuard([&] {
-    Unsubscribe();
+    link_.Reset();
     Forget();
-    library_.reset();
-    db_.reset();
   });
 }
 
@@ -159,7 +130,7 @@ HRESULT LumUserFieldsAlbum::ChangeVisible(const com::Variant& fields, bool show)
     std::optional<store::dao::Transaction> transaction;
     for (int32_t id : ids) {
       if (visible.contains(id) == show) continue;
-      if (show && library_ && com::ThrowIfFailed(library_->IsPresent(id)) != com::S_OK) continue;
+      if (show && link_.hasLibrary() && com::ThrowIfFailed(library().IsPresent(id)) != com::S_OK) continue;
       if (!transaction) transaction.emplace(database);
       ExecuteStored(database, show ? "ShowUserField" : "HideUserField", {{"album_id", albumID_}, {"varFieldID", id}});
       if (show) visible.insert(id);

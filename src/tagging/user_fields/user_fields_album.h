@@ -26,9 +26,8 @@
 #include <vector>
 
 #include "events/event_source.h"
-#include "events/relay.h"
-#include "events/subscription.h"
 #include "store/dao/database.h"
+#include "tagging/user_fields/library_link.h"
 #include "typelib/kiv_user_fields.h"
 
 namespace albumcore::tagging {
@@ -40,7 +39,6 @@ class LumUserFieldsAlbum final : public com::ComObject,
   static constexpr std::string_view kClassName = "LumUserFieldsAlbum";
 
   LumUserFieldsAlbum() = default;
-  ~LumUserFieldsAlbum() override;
 
   com::HRESULT Connect(com::IUnknown* pConnection, int32_t lID, com::IUnknown* pUserFieldsEvents) override;
   com::HRESULT Disconnect() override;
@@ -65,22 +63,18 @@ class LumUserFieldsAlbum final : public com::ComObject,
  private:
   class LibrarySink;
 
-  store::dao::Database& db() const;
-  typelib::IKivUserFields& library() const;  // E_FAIL when none
+  store::dao::Database& db() const { return link_.db(); }
+  typelib::IKivUserFields& library() const { return link_.library(); }  // E_FAIL when none
   void Load();
   void Forget();
   // Shows or hides every field `fields` names, in one transaction.
   com::HRESULT ChangeVisible(const com::Variant& fields, bool show);
-  void Unsubscribe() noexcept;
   void OnLibraryFieldCreated();
   void OnLibraryFieldDestroying(int32_t fieldID);
   void FireChanged();
 
-  com::ComPtr<store::dao::Database> db_;
+  LibraryLink<LumUserFieldsAlbum> link_{"the album's"};
   int32_t albumID_ = -1;
-  com::ComPtr<typelib::IKivUserFields> library_;
-  com::ComPtr<events::OwnerSink<LumUserFieldsAlbum>> sink_;
-  events::Subscription subscription_;
   bool loaded_ = false;
   std::vector<int32_t> visible_;
 };

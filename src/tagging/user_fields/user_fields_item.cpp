@@ -45,24 +45,6 @@ class LumUserFieldsItem::LibrarySink final : public events::OwnerSink<LumUserFie
   }
 };
 
-LumUserFieldsItem::~LumUserFieldsItem() { Unsubscribe(); }
-
-void LumUserFieldsItem::Unsubscribe() noexcept {
-  subscription_.reset();
-  if (sink_) sink_->Detach();
-  sink_.reset();
-}
-
-store::dao::Database& LumUserFieldsItem::db() const {
-  if (!db_) throw com::ComError(com::E_POINTER, "the item's user fields are not connected");
-  return *db_;
-}
-
-typelib::IKivUserFields& LumUserFieldsItem::library() const {
-  if (!library_) throw com::ComError(com::E_FAIL, "no library collection of user fields");
-  return *library_;
-}
-
 void LumUserFieldsItem::Forget() {
   loaded_ = false;
   values_.clear();
@@ -105,29 +87,18 @@ void LumUserFieldsItem::WriteValue(store::dao::Database& database, const FieldTy
 
 HRESULT LumUserFieldsItem::Connect(com::IUnknown* pConnection, int32_t lID, com::IUnknown* pUserFieldsEvents) {
   return com::CallGuard([&]() -> HRESULT {
-    auto db = com::QueryInterface<store::dao::Database>(pConnection);
-    if (!db) return com::E_POINTER;
-    com::ComPtr<typelib::IKivUserFields> library = LibraryCollectionOf(pUserFieldsEvents);
-    auto sink = com::MakeObject<LibrarySink>(this);
-    events::Subscription subscription;
-    if (library) subscription = events::Subscription(pUserFieldsEvents, IKivAlbumCoreEvents::kInterfaceName, sink.get());
-    Unsubscribe();
+    const HRESULT hr = link_.Connect(pConnection, pUserFieldsEvents, com::MakeObject<LibrarySink>(this));
+    if (com::Failed(hr)) return hr;
     Forget();
-    db_ = std::move(db);
     itemID_ = lID;
-    library_ = std::move(library);
-    sink_ = std::move(sink);
-    subscription_ = std::move(subscription);
     return com::S_OK;
   });
 }
 
 HRESULT LumUserFieldsItem::Disconnect() {
   return com::CallGuard([&] {
-    Unsubscribe();
+    link_.Reset();
     Forget();
-    library_.reset();
-    db_.reset();
   });
 }
 

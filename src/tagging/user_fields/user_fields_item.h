@@ -23,10 +23,9 @@
 #include <map>
 
 #include "events/event_source.h"
-#include "events/relay.h"
-#include "events/subscription.h"
 #include "store/dao/database.h"
 #include "tagging/user_fields/field_types.h"
+#include "tagging/user_fields/library_link.h"
 #include "typelib/kiv_user_fields.h"
 
 namespace albumcore::tagging {
@@ -38,7 +37,6 @@ class LumUserFieldsItem final : public com::ComObject,
   static constexpr std::string_view kClassName = "LumUserFieldsItem";
 
   LumUserFieldsItem() = default;
-  ~LumUserFieldsItem() override;
 
   com::HRESULT Connect(com::IUnknown* pConnection, int32_t lID, com::IUnknown* pUserFieldsEvents) override;
   com::HRESULT Disconnect() override;
@@ -63,8 +61,8 @@ class LumUserFieldsItem final : public com::ComObject,
  private:
   class LibrarySink;
 
-  store::dao::Database& db() const;
-  typelib::IKivUserFields& library() const;  // E_FAIL when none
+  store::dao::Database& db() const { return link_.db(); }
+  typelib::IKivUserFields& library() const { return link_.library(); }  // E_FAIL when none
   void Load();
   void Forget();
   // The type of `fieldID` as the library defines it.
@@ -73,14 +71,10 @@ class LumUserFieldsItem final : public com::ComObject,
   // to the column's type or raises its status.
   void WriteValue(store::dao::Database& database, const FieldTypeInfo& type, int32_t fieldID,
                   const com::Variant& value) const;
-  void Unsubscribe() noexcept;
   void OnLibraryFieldDestroyed(int32_t fieldID);
 
-  com::ComPtr<store::dao::Database> db_;
+  LibraryLink<LumUserFieldsItem> link_{"the item's"};
   int32_t itemID_ = -1;
-  com::ComPtr<typelib::IKivUserFields> library_;
-  com::ComPtr<events::OwnerSink<LumUserFieldsItem>> sink_;
-  events::Subscription subscription_;
   bool loaded_ = false;
   std::map<int32_t, com::Variant> values_;
 };
