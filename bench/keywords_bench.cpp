@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ratio_reporter.h"
 #include "events/subscription.h"
 #include "store/dao/engine.h"
 #include "tagging/keywords/lum_keywords_library.h"
@@ -219,37 +220,6 @@ BENCHMARK(BM_CoAssigned_Adapter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CoAssigned_Raw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BindTenThousand)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// Prints, after the usual table, adapter time / raw time for each pair.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With --benchmark_repetitions, the fastest repetition: on a shared
-    // machine the others measure the neighbours too.
-    for (const auto& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      const double time = run.GetAdjustedCPUTime();
-      auto [it, first] = times_.try_emplace(run.run_name.function_name, time);
-      if (!first) it->second = std::min(it->second, time);
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nadapter / raw SQLite:\n");
-    for (const auto& [name, time] : times_) {
-      const auto at = name.find("_Adapter");
-      if (at == std::string::npos) continue;
-      std::string raw = name;
-      raw.replace(at, 8, "_Raw");
-      auto it = times_.find(raw);
-      if (it != times_.end() && it->second > 0)
-        std::printf("  %-14s %.2fx\n", name.substr(3, at - 3).c_str(), time / it->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
 
 }  // namespace
 

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ratio_reporter.h"
 #include "store/dao/engine.h"
 #include "store/dao/querydef.h"
 #include "store/jetsql/connection.h"
@@ -273,47 +274,21 @@ BENCHMARK(BM_StoredQueryNoLookup_Raw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Like_Adapter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Like_Raw)->Unit(benchmark::kMillisecond);
 
-// Prints, after the usual table, adapter time / raw time for each pair.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Adds the cost of a stored query looked up by name over the bare statement.
+class StoreReporter : public RatioReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With --benchmark_repetitions, the fastest repetition: on a shared
-    // machine the others measure the neighbours too.
-    for (const auto& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      const double time = run.GetAdjustedCPUTime();
-      auto [it, first] = times_.try_emplace(run.run_name.function_name, time);
-      if (!first) it->second = std::min(it->second, time);
-    }
-  }
   void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nadapter / raw SQLite:\n");
-    for (const auto& [name, time] : times_) {
-      const auto at = name.find("_Adapter");
-      if (at == std::string::npos) continue;
-      std::string raw = name;
-      raw.replace(at, 8, "_Raw");
-      auto it = times_.find(raw);
-      if (it != times_.end() && it->second > 0) {
-        std::printf("  %-14s %.2fx\n", name.substr(3, at - 3).c_str(), time / it->second);
-      }
-    }
-    const auto call = times_.find("BM_StoredQuery_Adapter"), bare = times_.find("BM_StoredQueryNoLookup_Raw");
-    if (call != times_.end() && bare != times_.end() && bare->second > 0)
-      std::printf("stored-query call / bare statement: %.2fx\n", call->second / bare->second);
+    RatioReporter::Finalize();
+    const double call = Time("BM_StoredQuery_Adapter"), bare = Time("BM_StoredQueryNoLookup_Raw");
+    if (call > 0 && bare > 0) std::printf("stored-query call / bare statement: %.2fx\n", call / bare);
   }
-
- private:
-  std::map<std::string, double> times_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  StoreReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   RemoveCopies();
