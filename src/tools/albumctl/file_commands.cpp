@@ -45,10 +45,14 @@ bool PrintFile(const std::string& path) {
   std::error_code error;
   const std::string absolute = std::filesystem::absolute(path, error).lexically_normal().string();
   const std::string moniker = "file::" + absolute;
+  std::cout << DisplayText(absolute) << "\n";
+  if (std::filesystem::is_directory(absolute, error)) {
+    std::cout << "  a folder: name the files in it\n";
+    return false;
+  }
   fsc::FileInformationRecord record{};
   record.recordSize = fsc::kFileInformationRecordSize;
   const com::HRESULT hr = fsc::FillFileInformation(moniker, &record);
-  std::cout << DisplayText(absolute) << "\n";
   if (com::Failed(hr)) {
     std::cout << "  cannot be read: " << com::DescribeHresult(hr) << "\n";
     return false;
