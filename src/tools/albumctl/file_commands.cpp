@@ -54,7 +54,8 @@ bool PrintFile(const std::string& path) {
   record.recordSize = fsc::kFileInformationRecordSize;
   const com::HRESULT hr = fsc::FillFileInformation(moniker, &record);
   if (com::Failed(hr)) {
-    std::cout << "  cannot be read: " << com::DescribeHresult(hr) << "\n";
+    std::cout << "  cannot be read: " << com::DescribeHresult(hr)
+              << (std::filesystem::exists(absolute, error) ? "" : " (no such file)") << "\n";
     return false;
   }
   const auto type = fsc::ItemTypeOfExtension(std::filesystem::path(absolute).extension().string());
