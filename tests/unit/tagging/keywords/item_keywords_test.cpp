@@ -42,16 +42,13 @@ TEST_F(ItemKeywordsTest, AddAndRemoveWriteFireAndRefreshTheCache) {
   EXPECT_EQ(item_->Add(ant), com::S_FALSE);  // already there: nothing happens
   EXPECT_EQ(item_->Add(-3), com::E_FAIL);
   EXPECT_EQ(itemSink_->Take(), (Strings{Event("OnKeywordAdded", zebra), Event("OnKeywordAdded", ant)}));
-  int32_t count = 0, id = 0;
-  EXPECT_EQ(item_->Count(&count), com::S_OK);
-  EXPECT_EQ(count, 2);
+  int32_t id = 0;
   EXPECT_EQ(item_->EnumKeywordIDs(0, &id), com::S_OK);  // by name
   EXPECT_EQ(id, ant);
   EXPECT_EQ(item_->EnumKeywordIDs(2, &id), com::E_INVALIDARG);
   com::Bstr name;
   EXPECT_EQ(item_->KeywordName(zebra, &name), com::S_OK);  // the library's cache answers
   EXPECT_EQ(name, "zebra");
-  EXPECT_EQ(item_->KeywordName(zebra + 50, &name), com::E_INVALIDARG);
 
   // The cache is the item's own: a Bind elsewhere shows after Add or Remove.
   const int32_t bee = MustCreate("bee");

@@ -61,18 +61,21 @@ TEST_F(ItemFieldsTest, EveryTypeKeepsItsValueInItsOwnTable) {
   EXPECT_EQ(count, 6);
 }
 
-TEST_F(ItemFieldsTest, AddingAnAssignedFieldSetsItsValueWithoutASecondRow) {
+// A second Add sets the value without a second row; text is converted by the
+// engine and announced as given.
+TEST_F(ItemFieldsTest, ValuesChangeInPlaceAndTextIsConvertedByTheEngine) {
   const int32_t weight = Define("Weight", NAX_FIELD_INTEGER);
+  const int32_t taken = Define("Taken", NAX_FIELD_DATE);
   ASSERT_EQ(fields_->Add(weight, 1), com::S_OK);
+  ASSERT_EQ(fields_->Add(taken, Variant()), com::S_OK);
   events_->Take();
-  ASSERT_EQ(fields_->Add(weight, 2), com::S_OK);
-  EXPECT_EQ(events_->Take(), Strings{"OnUserFieldValueChanged(" + Ids(item_, weight) + ", VT_I4 2)"});
+  ASSERT_EQ(fields_->Add(weight, Variant("12")), com::S_OK);
+  EXPECT_EQ(events_->Take(), Strings{"OnUserFieldValueChanged(" + Ids(item_, weight) + ", VT_BSTR \"12\")"});
   EXPECT_EQ(Scalar("SELECT Count(*) FROM AssignedFieldsNumber"), "VT_I4 1");
-  EXPECT_EQ(Stored(weight), Variant(2));
-
-  ASSERT_EQ(fields_->put_Value(weight, Variant(3)), com::S_OK);
-  EXPECT_EQ(events_->Take(), Strings{"OnUserFieldValueChanged(" + Ids(item_, weight) + ", VT_I4 3)"});
-  EXPECT_EQ(Stored(weight), Variant(3));
+  EXPECT_EQ(Stored(weight), Variant(12));
+  ASSERT_EQ(fields_->put_Value(taken, Variant("2024-05-01")), com::S_OK);
+  EXPECT_EQ(events_->Take(), Strings{"OnUserFieldValueChanged(" + Ids(item_, taken) + ", VT_BSTR \"2024-05-01\")"});
+  EXPECT_EQ(Stored(taken), Variant::Date(45413));  // 1 May 2024
 }
 
 TEST_F(ItemFieldsTest, AddingWithoutAStorableValueAssignsAnEmptyField) {
@@ -114,28 +117,12 @@ TEST_F(ItemFieldsTest, AValueTheEngineCannotConvertChangesNothing) {
   events_->Take();
 
   EXPECT_EQ(fields_->put_Value(weight, Variant("abc")), com::JetError(3421));
-  Variant value;
-  EXPECT_EQ(fields_->get_Value(weight, &value), com::S_OK);
-  EXPECT_EQ(value, Variant(5));
   EXPECT_EQ(Stored(weight), Variant(5));
-
   // Assignment and value go together: the refused value leaves no row.
   EXPECT_EQ(fields_->Add(taken, Variant("not a date")), com::JetError(3421));
   EXPECT_EQ(fields_->IsPresent(taken), com::S_FALSE);
   EXPECT_EQ(Scalar("SELECT Count(*) FROM AssignedFieldsDate"), "VT_I4 0");
   EXPECT_TRUE(events_->Take().empty());
-}
-
-TEST_F(ItemFieldsTest, TextIsConvertedByTheEngineAndAnnouncedAsGiven) {
-  const int32_t taken = Define("Taken", NAX_FIELD_DATE);
-  const int32_t weight = Define("Weight", NAX_FIELD_INTEGER);
-  ASSERT_EQ(fields_->Add(taken, Variant()), com::S_OK);
-  ASSERT_EQ(fields_->Add(weight, Variant("12")), com::S_OK);
-  events_->Take();
-  ASSERT_EQ(fields_->put_Value(taken, Variant("2024-05-01")), com::S_OK);
-  EXPECT_EQ(events_->Take(), Strings{"OnUserFieldValueChanged(" + Ids(item_, taken) + ", VT_BSTR \"2024-05-01\")"});
-  EXPECT_EQ(Stored(taken), Variant::Date(45413));  // 1 May 2024
-  EXPECT_EQ(Stored(weight), Variant(12));
 }
 
 TEST_F(ItemFieldsTest, RemoveTakesTheFieldFromTheItemOnly) {
@@ -146,7 +133,6 @@ TEST_F(ItemFieldsTest, RemoveTakesTheFieldFromTheItemOnly) {
   events_->Take();
   ASSERT_EQ(fields_->Remove(place), com::S_OK);
   EXPECT_EQ(events_->Take(), Strings{"OnUserFieldRemoved(" + Ids(item_, place) + ")"});
-  EXPECT_EQ(fields_->IsPresent(place), com::S_FALSE);
   int32_t count = -1;
   EXPECT_EQ(fields_->Count(&count), com::S_OK);
   EXPECT_EQ(count, 0);
