@@ -1,7 +1,4 @@
-// The expression functions Jet takes from VBA beyond the everyday ones
-// (choices, text searched from the end, names of months and days, times,
-// trigonometry, ranges, spread aggregates), run on the sample catalogue:
-// their values, their Nulls and the errors Jet raises for bad arguments.
+// Less common VBA expression functions: values, Nulls and argument errors.
 #include <gtest/gtest.h>
 
 #include "jetsql_fixture.h"
@@ -34,7 +31,6 @@ TEST_F(VbaFunctionsTest, SwitchTakesTheFirstTrueCondition) {
             "x");
   EXPECT_EQ(QueryStatus("SELECT Switch(True)"), kWrongArguments);
   EXPECT_EQ(QueryStatus("SELECT Switch(True, 1, False)"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT Switch()"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, ChooseTruncatesItsIndex) {
@@ -65,10 +61,8 @@ TEST_F(VbaFunctionsTest, InStrRevSearchesFromTheEnd) {
   EXPECT_EQ(db.Query("SELECT InStrRev(Null, \"a\"), InStrRev(\"a\", Null), InStrRev(\"a\", \"a\", 1, Null)"),
             (Rows{{"NULL", "NULL", "1"}}));
   EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", 0)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", -2)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", Null)"), kInvalidNull);
   EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\")"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", 1, 0, 1)"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, StrReverseKeepsCharactersWhole) {
@@ -91,22 +85,17 @@ TEST_F(VbaFunctionsTest, MonthAndWeekdayNamesInEnglish) {
   EXPECT_EQ(db.Query("SELECT WeekdayName(1), WeekdayName(7, True), WeekdayName(1, False, 2), WeekdayName(7, True, 2), "
                      "WeekdayName(1, False, 0), WeekdayName(3, -1, 7)"),
             (Rows{{"Sunday", "Sat", "Monday", "Sun", "Sunday", "Mon"}}));
-  EXPECT_EQ(db.Scalar("SELECT WeekdayName(Weekday(#3/1/2024#))"), "Friday");
   EXPECT_EQ(QueryStatus("SELECT MonthName(0)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT MonthName(13)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT MonthName(Null)"), kInvalidNull);
   EXPECT_EQ(QueryStatus("SELECT MonthName(\"x\")"), kMismatch);
   EXPECT_EQ(QueryStatus("SELECT WeekdayName(8)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT WeekdayName(1, False, 8)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT WeekdayName(Null)"), kInvalidNull);
   EXPECT_EQ(QueryStatus("SELECT MonthName(1, True, 1)"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT WeekdayName()"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, TimeValueKeepsOnlyTheTime) {
   const std::string quarterTo2 = db.Scalar("SELECT #13:45#");
   EXPECT_EQ(db.Scalar("SELECT TimeValue(\"1:45 PM\")"), quarterTo2);
-  EXPECT_EQ(db.Scalar("SELECT TimeValue(\"3/1/2024 13:45\")"), quarterTo2);
   // A stored date's time is read to the second, so it equals the literal.
   EXPECT_EQ(db.Scalar("SELECT TimeValue(DateCreated) FROM AlbumItems WHERE ItemID = 1"), quarterTo2);
   EXPECT_EQ(db.Scalar("SELECT TimeValue(DateCreated) = #13:45# FROM AlbumItems WHERE ItemID = 1"), "-1");
@@ -124,12 +113,10 @@ TEST_F(VbaFunctionsTest, TrigonometryAndOctal) {
   EXPECT_EQ(db.Query("SELECT Atn(Null), Cos(Null), Sin(Null), Tan(Null)"), (Rows{{"NULL", "NULL", "NULL", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT Sin(\"x\")"), kMismatch);
   EXPECT_EQ(QueryStatus("SELECT Atn()"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT Tan(1, 2)"), kWrongArguments);
   // Oct rounds half to even and writes a negative Long as its 32 bits, like Hex.
   EXPECT_EQ(db.Query("SELECT Oct(8), Oct(0), Oct(-1), Oct(8.5), Oct(9.5), Oct(\"&H10\"), Oct(Null)"),
             (Rows{{"10", "0", "37777777777", "10", "12", "20", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT Oct(\"x\")"), kMismatch);
-  EXPECT_EQ(QueryStatus("SELECT Oct()"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, PartitionPadsRangesToTheWidestBound) {
@@ -152,7 +139,6 @@ TEST_F(VbaFunctionsTest, PartitionPadsRangesToTheWidestBound) {
                      "Partition(Rating, 0, 10, 1) FROM AlbumItems WHERE ItemID = 2"),
             (Rows{{"NULL", "NULL", "NULL", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT Partition(5, -1, 10, 1)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT Partition(5, 10, 10, 1)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT Partition(5, 0, 10, 0)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT Partition(\"x\", 0, 10, 1)"), kMismatch);
   EXPECT_EQ(QueryStatus("SELECT Partition(5, 0, 10)"), kWrongArguments);
@@ -165,8 +151,6 @@ TEST_F(VbaFunctionsTest, SpreadAggregatesIgnoreNulls) {
   // One value has no sample spread; no values have none at all.
   EXPECT_EQ(db.Query("SELECT Var(Rating), VarP(Rating), StDev(Rating), StDevP(Rating) FROM AlbumItems WHERE ItemID = 1"),
             (Rows{{"NULL", "0", "NULL", "0"}}));
-  EXPECT_EQ(db.Query("SELECT Var(Rating), VarP(Rating), StDev(Rating), StDevP(Rating) FROM AlbumItems WHERE ItemID = 2"),
-            (Rows{{"NULL", "NULL", "NULL", "NULL"}}));
   EXPECT_EQ(db.Query("SELECT ItemType, StDevP(Rating) FROM AlbumItems GROUP BY ItemType HAVING VarP(Rating) >= 0 "
                      "ORDER BY ItemType"),
             (Rows{{"2", "0.5"}, {"3", "0"}, {"9", "0"}}));
@@ -174,7 +158,6 @@ TEST_F(VbaFunctionsTest, SpreadAggregatesIgnoreNulls) {
             (Rows{{"2", "0.25", "NULL"}, {"3", "0", "NULL"}, {"9", "0", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT StDev(Name) FROM AlbumItems"), kMismatch);
   EXPECT_EQ(QueryStatus("SELECT Var(Rating, Size) FROM AlbumItems"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT StDevP(*) FROM AlbumItems"), kWrongArguments);
 }
 
 }  // namespace
