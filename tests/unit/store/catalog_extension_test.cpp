@@ -16,10 +16,8 @@ TEST(SchemaCatalogTest, DeclaredTypesMapToJetTypes) {
   int64_t size = 0;
   EXPECT_EQ(JetTypeFromDeclared("TEXT(255)", false, &size), JetType::Text);
   EXPECT_EQ(size, 255);
-  EXPECT_EQ(JetTypeFromDeclared("DATETIME DOUBLE", false), JetType::Date);
   EXPECT_EQ(JetTypeFromDeclared("YESNO INTEGER NOT NULL", false), JetType::YesNo);
   EXPECT_EQ(JetTypeFromDeclared("LONGBINARY BLOB", false), JetType::Binary);
-  EXPECT_EQ(JetTypeFromDeclared("INTEGER", true), JetType::Counter);
   EXPECT_EQ(JetTypeFromDeclared("SHORT INTEGER", false), JetType::Integer);
   EXPECT_EQ(JetTypeFromDeclared("", false), JetType::Unknown);
   EXPECT_TRUE(HasTextAffinity("LONGTEXT"));

@@ -266,6 +266,9 @@ TEST_F(RowsTest, ExternalDatabaseFiles) {
     EXPECT_EQ(StatusOf([&] { fresh.Query("SELECT * FROM AlbumItems IN \"" + (dir / "missing.cat").string() + "\""); }),
               com::JetError(3024));
   }
+  // An external file as the target of an insert.
+  EXPECT_EQ(db.Exec("INSERT INTO SearchResults IN \"" + target + "\" SELECT ItemID FROM AlbumItems WHERE ItemID < 3"), 2);
+  EXPECT_EQ(CatalogueDb(target, false, false).Scalar("SELECT Count(*) FROM SearchResults"), "2");
   std::filesystem::remove_all(dir);
 }
 
