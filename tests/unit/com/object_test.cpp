@@ -189,7 +189,6 @@ TEST(ConnectionPoint, AdviseUnadviseAndRelease) {
 
   EXPECT_EQ(point->Unadvise(0), CONNECT_E_NOCONNECTION);
   cookie = AdviseOrFail(*point, sink);
-  EXPECT_EQ(point->Unadvise(cookie + 1), CONNECT_E_NOCONNECTION);
   sink.reset();
   EXPECT_FALSE(destroyed);
   EXPECT_EQ(point->Unadvise(cookie), S_OK);  // releases the sink

@@ -194,7 +194,6 @@ TEST_F(RowsTest, StoredQueriesOfTheCatalogue) {
 }
 
 TEST_F(RowsTest, DeleteForms) {
-  EXPECT_EQ(db.Exec("DELETE * FROM AlbumItems WHERE ItemType IN (10, 11, 12, 13, 16);"), 0);
   EXPECT_EQ(db.Exec("DELETE AlbumContents.* FROM AlbumContents WHERE AlbumContents.ItemID = 4"), 1);
   // Deleting through a join removes rows of the named table only.
   EXPECT_EQ(db.Exec("DELETE AssignedKeywords.* FROM AssignedKeywords INNER JOIN Keywords ON "
