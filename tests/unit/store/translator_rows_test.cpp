@@ -200,9 +200,6 @@ TEST_F(RowsTest, DeleteForms) {
                     "AssignedKeywords.KeywordID = Keywords.KeywordID WHERE Keywords.KeywordName = \"SEA\""),
             2);
   EXPECT_EQ(db.Scalar("SELECT Count(*) FROM Keywords"), "3");
-  // The cascade of relation Rel1.
-  EXPECT_EQ(db.Exec("DELETE FROM AlbumItems WHERE ItemID = 1"), 1);
-  EXPECT_EQ(db.Scalar("SELECT Count(*) FROM DeviceItems"), "1");
 }
 
 TEST_F(RowsTest, QuotesThroughChr) {
