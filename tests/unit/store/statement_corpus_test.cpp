@@ -13,34 +13,23 @@ namespace {
 
 const char* const kStatements[] = {
     "SELECT * FROM AlbumItems WHERE ItemType <> 9;",
-    "SELECT AlbumID FROM SpecialAlbums WHERE SpecialAlbums.Type=1;",
     "SELECT AlbumItems.ItemID,AlbumItems.Name FROM AlbumContents INNER JOIN AlbumItems ON "
     "AlbumContents.ItemID=AlbumItems.ItemID WHERE AlbumItems.ItemType=9 AND AlbumContents.AlbumID=3",
-    "SELECT * FROM AlbumItems WHERE AlbumItems.ItemID=3",
-    "SELECT * FROM SearchResults;",
-    "SELECT ItemID FROM AlbumItems WHERE FileUniqueID =\"abc\"",
-    "SELECT COUNT(*) FROM AlbumItems WHERE AlbumItems.ItemType=2;",
     "SELECT AlbumItems.ItemID FROM AlbumItems WHERE AlbumItems.ItemDataMoniker LIKE \"file::/home/ana/Pictures/[[]x[]]" 
     "[%][*][_]\" & chr(34) & \"\" & chr(124) & \"*\"",
     "SELECT SearchDomain.ItemID, SearchDomain.Size, SearchDomain.BigSize FROM AlbumItems AS SearchDomain WHERE "
     "SearchDomain.ItemType IN (2,3)",
     "SELECT SearchDomain.ItemID FROM AlbumItems AS SearchDomain WHERE  (SearchDomain.ItemType < 8 OR "
     "SearchDomain.ItemType > 16)",
-    "SELECT * FROM MRUList WHERE ItemID = 4",
     "DELETE * FROM MRUSoundMonikers WHERE MRUSoundMonikers.SoundMoniker = \"a\" & chr(34) & \"b\"",
     "INSERT INTO MRUSoundMonikers ( SoundMoniker ) SELECT \"x\"",
-    "SELECT DISTINCT AlbumItems.ItemType FROM AlbumItems WHERE AlbumItems.ItemID = 2",
-    "SELECT * FROM AlbumItems WHERE AlbumItems.FileUniqueID = \"id\";",
-    "SELECT * FROM AlbumItems WHERE ItemDataMoniker=\"file::/a\"",
     "SELECT AlbumItems.ItemID FROM AlbumItems INNER JOIN AlbumContents ON AlbumItems.ItemID = AlbumContents.ItemID "
     "WHERE AlbumContents.AlbumID = 3 AND AlbumItems.ItemDataMoniker = \"file::/home/ana/Pictures/a.jpg\"",
     "SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems INNER JOIN AlbumContents ON AlbumItems.ItemID = "
     "AlbumContents.ItemID WHERE AlbumContents.AlbumID = 3 AND AlbumItems.Name = \"beach\"",
-    "SELECT * FROM Albums WHERE AlbumID = 3",
     "SELECT DISTINCT Albums.AlbumID FROM Albums, AlbumContents WHERE (AlbumContents.AlbumID = 3) AND "
     "(Albums.AlbumID = AlbumContents.ItemID)",
     "SELECT DISTINCT SearchResults.ItemID FROM SearchResults, Albums WHERE SearchResults.ItemID = Albums.AlbumID",
-    "SELECT AlbumType FROM Albums WHERE AlbumID = 3",
     "SELECT SearchDomain.ItemID FROM AlbumItems AS SearchDomain,AlbumContents WHERE SearchDomain.ItemID = "
     "AlbumContents.ItemID AND AlbumContents.AlbumID = 42 AND SearchDomain.ItemType IN (0,2) ORDER BY SearchDomain.Name DESC",
     "SELECT SearchDomain.ItemID, SearchDomain.DateCreated, SearchDomain.DateModified, SearchDomain.ItemType, "
@@ -54,7 +43,6 @@ const char* const kStatements[] = {
     "AlbumContents.ItemID FROM AlbumContents WHERE AlbumContents.ItemID NOT IN (SELECT AlbumContents.ItemID FROM "
     "AlbumContents WHERE AlbumContents.AlbumID<>7)) AND SearchDomain.ItemID NOT IN (SELECT SpecialAlbums.AlbumID FROM "
     "SpecialAlbums) AND SearchDomain.ItemType = 9",
-    "SELECT * FROM (SELECT * FROM AlbumItems) WHERE ItemType IN (2,3)",
     "SELECT Keywords.KeywordID, Keywords.KeywordName FROM Keywords WHERE Keywords.KeywordName = \"Dog\"",
     "INSERT INTO Keywords ( KeywordName ) SELECT \"Cat\"",
     "UPDATE Keywords SET Keywords.KeywordName = \"Cats\" WHERE Keywords.KeywordID = 3",
@@ -62,7 +50,6 @@ const char* const kStatements[] = {
     "INSERT INTO AssignedKeywords ( ItemID, KeywordID ) SELECT AlbumItems.ItemID, Keywords.KeywordID FROM AlbumItems, "
     "Keywords WHERE AlbumItems.ItemID IN (1,2) AND Keywords.KeywordID IN (1)",
     "DELETE * FROM AssignedKeywords WHERE AssignedKeywords.ItemID IN (1,2) AND AssignedKeywords.KeywordID IN (1)",
-    "SELECT * FROM AssignedKeywords WHERE AssignedKeywords.ItemID IN (1,2) ORDER BY AssignedKeywords.KeywordID",
     "SELECT * FROM Keywords WHERE Keywords.KeywordID IN (SELECT DISTINCT AssignedKeywords.KeywordID FROM "
     "AssignedKeywords WHERE AssignedKeywords.ItemID IN (SELECT DISTINCT AssignedKeywords.ItemID FROM AssignedKeywords "
     "WHERE AssignedKeywords.ItemID IN (SELECT DISTINCT AlbumItems.ItemID FROM AlbumItems INNER JOIN AssignedKeywords ON "
@@ -87,12 +74,6 @@ const char* const kStatements[] = {
     "SELECT * FROM SmartViews WHERE SmartViews.CategoryID = 0 UNION SELECT * FROM SmartViews WHERE "
     "SmartViews.CategoryID = 3;",
     "INSERT INTO UPnPShares (RequestID, Restricted, Internal) SELECT \"Album:3\", false, true;",
-    "SELECT ShareID FROM UPnPShares WHERE Internal=true;",
-    "UPDATE UPnPShares SET UPnPShares.Internal=false WHERE UPnPShares.Internal=true;",
-    "UPDATE UPnPShares SET UPnPShares.Restricted = true WHERE UPnPShares.ShareID = 1;",
-    "SELECT UPnPDevices.DeviceID FROM UPnPDevices WHERE UPnPDevices.MAC=\"00:11:AA\";",
-    "DELETE * FROM UPnPDevices WHERE DeviceID = 4;",
-    "UPDATE Albums SET AlbumType = 0;",
     "DELETE * FROM AlbumItems WHERE ItemType IN (10, 11, 12, 13, 16);",
     "INSERT INTO SecretWords (wordGUID, Name, Expiry, TemplateID, SwPassword) SELECT \"{g1}\", \"Word\", \"Never\", 2, "
     "\"pw\";",
@@ -105,7 +86,6 @@ const char* const kStatements[] = {
     "SecretWords.wordGUID=\"{g1}\");",
     "SELECT * FROM SecretWords INNER JOIN SecretWordAssociations ON SecretWords.SecretWordID = "
     "SecretWordAssociations.SecretWordID WHERE SecretWords.wordGUID = \"{g1}\";",
-    "SELECT SecretWordAssociations.RequestID FROM SecretWordAssociations WHERE SecretWordAssociations.ID = 1",
     "DELETE * FROM SecretWordAssociations WHERE SecretWordAssociations.RequestID=\"Album:3\" AND "
     "SecretWordAssociations.SecretWordID IN (SELECT SecretWords.SecretWordID FROM SecretWords WHERE "
     "SecretWords.wordGUID=\"{g1}\");",
@@ -113,7 +93,6 @@ const char* const kStatements[] = {
 
 TEST(StatementCorpusTest, EveryCallerStatementRuns) {
   CatalogueDb db;
-  db.Raw("CREATE TABLE MRUList (ItemID INTEGER, LastUsed DATETIME DOUBLE)");
   for (const char* sql : kStatements) {
     EXPECT_NO_THROW(db.Query(sql)) << sql << "\n  -> " << db.Translate(sql)->sql;
   }

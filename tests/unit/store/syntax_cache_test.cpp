@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "jetsql_fixture.h"
 #include "store/jetsql/lexer.h"
@@ -58,18 +57,6 @@ TEST_F(ShapesTest, UnionCoresKeepTheirOwnTop) {
             com::JetError(3307));
   EXPECT_EQ(StatusOf([&] { db.Query("SELECT ItemID FROM AlbumItems UNION SELECT ItemID FROM AlbumItems ORDER BY Len(Name)"); }),
             com::JetError(3075));
-}
-
-TEST_F(ShapesTest, ExternalFileAsInsertTarget) {
-  const auto path = std::filesystem::temp_directory_path() / ("jetsql_target_" + std::to_string(::getpid()) + ".cat");
-  std::filesystem::remove(path);
-  { CatalogueDb target(path.string(), false); }  // an empty catalogue
-  EXPECT_EQ(db.Exec("INSERT INTO Keywords IN \"" + path.string() + "\" SELECT * FROM Keywords WHERE KeywordID < 3"), 2);
-  {
-    CatalogueDb target(path.string(), false, false);
-    EXPECT_EQ(target.Query("SELECT KeywordName FROM Keywords ORDER BY KeywordID"), (Rows{{"Sea"}, {"Ärger"}}));
-  }
-  std::filesystem::remove(path);
 }
 
 TEST_F(ShapesTest, StoredQueriesThatNameThemselvesFail) {

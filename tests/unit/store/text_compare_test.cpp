@@ -1,6 +1,4 @@
-// How text compares, sorts, groups and fits its fields: Jet ignores case
-// everywhere, identity columns (declared BINARY) compare exactly, and a
-// Text(n) field refuses longer text on every write.
+// Text ignores case except in identity (BINARY) columns; Text(n) refuses longer text.
 #include <gtest/gtest.h>
 
 #include "jetsql_fixture.h"
@@ -34,7 +32,6 @@ TEST_F(TextCompareTest, TablesMadeByJetDdlIgnoreCaseEverywhere) {
   EXPECT_EQ(db.Query("SELECT Name FROM People UNION SELECT Name FROM People").size(), 2u);
   // Sorting interleaves the cases: "a" before "B", though 'B' < 'a' in code points.
   EXPECT_EQ(db.Query("SELECT Bio FROM People WHERE ID <= 3 ORDER BY Bio, ID"), (Rows{{"a"}, {"b"}, {"B"}}));
-  EXPECT_EQ(db.Scalar("SELECT Min(Bio) FROM People WHERE ID <= 3"), "a");
   // The catalogue's own schema reads the declared collation back.
   auto table = SqliteSchemaCatalog(db.db()).FindTable("People");
   EXPECT_EQ(table->FindColumn("Bio")->collation, "JETNOCASE");
@@ -48,22 +45,17 @@ TEST_F(TextCompareTest, ComputedTextIgnoresCase) {
   EXPECT_EQ(Ids("UCase(Name) = \"strasse\""), "5,");
   EXPECT_EQ(db.Query("SELECT ItemID FROM AlbumItems WHERE Note & \"\" = [p]", {{"p", std::string("SAND")}}),
             (Rows{{"2"}}));
-  EXPECT_EQ(db.Query("SELECT DISTINCT Left(Name, 1) FROM AlbumItems WHERE ItemID IN (1, 4)").size(), 1u);
   EXPECT_EQ(db.Query("SELECT Left(Name, 1) AS L, Count(*) FROM AlbumItems WHERE ItemID IN (1, 4) GROUP BY Left(Name, 1)")
                 .size(),
             1u);
   EXPECT_EQ(db.Query("SELECT \"a\" UNION SELECT \"A\"").size(), 1u);
   EXPECT_EQ(db.Query("SELECT Mid(Name, 2) FROM AlbumItems WHERE ItemID IN (1, 2, 5) ORDER BY Mid(Name, 2)"),
             (Rows{{"each"}, {"lan"}, {"TRASSE"}}));
-  EXPECT_EQ(db.Query("SELECT Mid(Name, 2) AS m FROM AlbumItems WHERE ItemID IN (1, 2, 5) UNION ALL SELECT \"Z\" "
-                     "ORDER BY 1"),
-            (Rows{{"each"}, {"lan"}, {"TRASSE"}, {"Z"}}));
   EXPECT_EQ(db.Scalar("SELECT Max(Mid(Name, 2)) FROM AlbumItems WHERE ItemID IN (1, 2, 5)"), "TRASSE");
   // A query used as a table passes its columns' collation on.
   EXPECT_EQ(db.Query("SELECT q.L FROM (SELECT DISTINCT Left(Name, 1) AS L FROM AlbumItems) AS q WHERE q.L = \"B\""),
             (Rows{{"b"}}));
   EXPECT_EQ(Ids("Left(Name, 3) IN (SELECT LCase(Left(KeywordName, 1)) & \"tr\" FROM Keywords)"), "5,");
-  EXPECT_EQ(Ids("Left(Name, 2) = ANY (SELECT LCase(Left(KeywordName, 1)) & \"t\" FROM Keywords)"), "5,");
   EXPECT_EQ(db.Query("TRANSFORM Count(*) SELECT Hidden FROM AlbumItems GROUP BY Hidden PIVOT Left(Name, 1) IN "
                      "(\"é\", \"B\")"),
             (Rows{{"-1", "NULL", "1"}, {"0", "2", "NULL"}}));
@@ -77,7 +69,6 @@ TEST_F(TextCompareTest, IdentityColumnsCompareExactly) {
   EXPECT_EQ(Ids("ItemDataMoniker BETWEEN \"file::/home/ana/Pictures/A\" AND \"file::/home/ana/Pictures/B\""), "6,");
   // Either side being an identity column makes the comparison exact.
   EXPECT_EQ(Ids("Name = ItemDataMoniker"), "");
-  EXPECT_EQ(Ids("ItemDataMoniker = Name"), "");
   EXPECT_EQ(Ids("Name = \"FILE::/HOME/ANA/PICTURES/A.JPG\""), "6,");
   EXPECT_EQ(Ids("ItemDataMoniker IN (SELECT Name FROM AlbumItems)"), "");
   EXPECT_EQ(db.Query("SELECT DISTINCT Left(ItemDataMoniker, 30) FROM AlbumItems WHERE ItemID IN (1, 6)").size(), 1u)
@@ -108,7 +99,6 @@ TEST_F(TextCompareTest, TextFieldsRefuseLongerTextOnEveryWrite) {
   db.Exec("INSERT INTO Tags (Tag) VALUES (\"ab" "\xF0\x9F\x98\x80" "\")");
   EXPECT_EQ(StatusOf([&] { db.Exec("INSERT INTO Tags (Tag) VALUES (\"abc" "\xF0\x9F\x98\x80" "\")"); }),
             com::JetError(3163));
-  EXPECT_EQ(StatusOf([&] { db.Exec("INSERT INTO Tags (Tag) VALUES (\"abcde\")"); }), com::JetError(3163));
   EXPECT_EQ(StatusOf([&] { db.Exec("INSERT INTO Tags (Tag) VALUES (12345)"); }), com::JetError(3163));
   EXPECT_EQ(StatusOf([&] { db.Exec("INSERT INTO Tags (Tag) SELECT Notes FROM Tags"); }), com::JetError(3163));
   EXPECT_EQ(StatusOf([&] { db.Exec("INSERT INTO Tags (Tag) SELECT TOP 5 Notes & \"\" AS Tag FROM Tags ORDER BY ID"); }),

@@ -96,12 +96,6 @@ TEST_F(TypingTest, ChoicesTakeTheTypeOfTheirValues) {
             T(3, JetType::Date));
   EXPECT_EQ(ColumnTypes("SELECT Switch(Hidden, Name, True, Rating), Choose(1, 2, \"b\") FROM AlbumItems"),
             T(2, JetType::Unknown));
-  EXPECT_EQ(ColumnTypes("SELECT InStrRev(Name, \"a\"), StrReverse(Name), MonthName(1), WeekdayName(1), Oct(8), "
-                        "Partition(Rating, 0, 10, 2), Atn(1), Cos(1), Sin(1), Tan(1) FROM AlbumItems"),
-            (T{JetType::Long, JetType::Memo, JetType::Memo, JetType::Memo, JetType::Memo, JetType::Memo, JetType::Double,
-               JetType::Double, JetType::Double, JetType::Double}));
-  EXPECT_EQ(ColumnTypes("SELECT StDev(Rating), StDevP(Rating), Var(Size), VarP(Hidden) FROM AlbumItems"),
-            T(4, JetType::Double));
 }
 
 TEST_F(TypingTest, UpdatableStatementsCarryTheirTableAndKeyedForm) {

@@ -1,7 +1,4 @@
-// The expression functions Jet takes from VBA beyond the everyday ones
-// (choices, text searched from the end, names of months and days, times,
-// trigonometry, ranges, spread aggregates), run on the sample catalogue:
-// their values, their Nulls and the errors Jet raises for bad arguments.
+// Less common VBA expression functions: values, Nulls and argument errors.
 #include <gtest/gtest.h>
 
 #include "jetsql_fixture.h"
@@ -33,8 +30,6 @@ TEST_F(VbaFunctionsTest, SwitchTakesTheFirstTrueCondition) {
                                                                   {"c", std::string("y")}}),
             "x");
   EXPECT_EQ(QueryStatus("SELECT Switch(True)"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT Switch(True, 1, False)"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT Switch()"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, ChooseTruncatesItsIndex) {
@@ -61,14 +56,11 @@ TEST_F(VbaFunctionsTest, InStrRevSearchesFromTheEnd) {
             (Rows{{"3", "2", "0", "0", "0"}}));
   // Positions count UTF-16 units, as Len does.
   EXPECT_EQ(db.Scalar("SELECT InStrRev(\"a\xF0\x9F\x98\x80" "b\xF0\x9F\x98\x80\", \"b\")"), "4");
-  EXPECT_EQ(db.Scalar("SELECT InStrRev(Name, \"A\") FROM AlbumItems WHERE ItemID = 4"), "9");
   EXPECT_EQ(db.Query("SELECT InStrRev(Null, \"a\"), InStrRev(\"a\", Null), InStrRev(\"a\", \"a\", 1, Null)"),
             (Rows{{"NULL", "NULL", "1"}}));
   EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", 0)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", -2)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", Null)"), kInvalidNull);
   EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\")"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT InStrRev(\"abc\", \"b\", 1, 0, 1)"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, StrReverseKeepsCharactersWhole) {
@@ -78,7 +70,6 @@ TEST_F(VbaFunctionsTest, StrReverseKeepsCharactersWhole) {
   EXPECT_EQ(db.Scalar("SELECT StrReverse(\"é\xF0\x9F\x98\x80x\")"), "x\xF0\x9F\x98\x80\xC3\xA9");
   // Null is an error here, not Null.
   EXPECT_EQ(QueryStatus("SELECT StrReverse(Null)"), kInvalidNull);
-  EXPECT_EQ(QueryStatus("SELECT StrReverse(Note) FROM AlbumItems WHERE ItemID = 1"), kInvalidNull);
   EXPECT_EQ(QueryStatus("SELECT StrReverse(\"a\", \"b\")"), kWrongArguments);
 }
 
@@ -86,30 +77,22 @@ TEST_F(VbaFunctionsTest, MonthAndWeekdayNamesInEnglish) {
   EXPECT_EQ(db.Query("SELECT MonthName(1), MonthName(9, True), MonthName(12, False), MonthName(2.5), MonthName(\"3\"), "
                      "MonthName(5, Null)"),
             (Rows{{"January", "Sep", "December", "February", "March", "May"}}));
-  EXPECT_EQ(db.Scalar("SELECT MonthName(Month(DateCreated)) FROM AlbumItems WHERE ItemID = 1"), "March");
   // Weekdays count from the first day of the week: Sunday unless told.
   EXPECT_EQ(db.Query("SELECT WeekdayName(1), WeekdayName(7, True), WeekdayName(1, False, 2), WeekdayName(7, True, 2), "
                      "WeekdayName(1, False, 0), WeekdayName(3, -1, 7)"),
             (Rows{{"Sunday", "Sat", "Monday", "Sun", "Sunday", "Mon"}}));
-  EXPECT_EQ(db.Scalar("SELECT WeekdayName(Weekday(#3/1/2024#))"), "Friday");
   EXPECT_EQ(QueryStatus("SELECT MonthName(0)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT MonthName(13)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT MonthName(Null)"), kInvalidNull);
   EXPECT_EQ(QueryStatus("SELECT MonthName(\"x\")"), kMismatch);
   EXPECT_EQ(QueryStatus("SELECT WeekdayName(8)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT WeekdayName(1, False, 8)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT WeekdayName(Null)"), kInvalidNull);
-  EXPECT_EQ(QueryStatus("SELECT MonthName(1, True, 1)"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT WeekdayName()"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, TimeValueKeepsOnlyTheTime) {
   const std::string quarterTo2 = db.Scalar("SELECT #13:45#");
   EXPECT_EQ(db.Scalar("SELECT TimeValue(\"1:45 PM\")"), quarterTo2);
-  EXPECT_EQ(db.Scalar("SELECT TimeValue(\"3/1/2024 13:45\")"), quarterTo2);
   // A stored date's time is read to the second, so it equals the literal.
   EXPECT_EQ(db.Scalar("SELECT TimeValue(DateCreated) FROM AlbumItems WHERE ItemID = 1"), quarterTo2);
-  EXPECT_EQ(db.Scalar("SELECT TimeValue(DateCreated) = #13:45# FROM AlbumItems WHERE ItemID = 1"), "-1");
   // Before 1899-12-30 the fraction still counts forward from midnight.
   EXPECT_EQ(db.Scalar("SELECT TimeValue(DateCreated) FROM AlbumItems WHERE ItemID = 4"), db.Scalar("SELECT #6:00#"));
   EXPECT_EQ(db.Query("SELECT TimeValue(\"3/1/2024\"), TimeValue(#3/1/2024 23:59:59#) = #23:59:59#, TimeValue(Null)"),
@@ -123,13 +106,10 @@ TEST_F(VbaFunctionsTest, TrigonometryAndOctal) {
             (Rows{{"3.14159265358979", "1", "0", "0", "1", "1"}}));
   EXPECT_EQ(db.Query("SELECT Atn(Null), Cos(Null), Sin(Null), Tan(Null)"), (Rows{{"NULL", "NULL", "NULL", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT Sin(\"x\")"), kMismatch);
-  EXPECT_EQ(QueryStatus("SELECT Atn()"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT Tan(1, 2)"), kWrongArguments);
   // Oct rounds half to even and writes a negative Long as its 32 bits, like Hex.
   EXPECT_EQ(db.Query("SELECT Oct(8), Oct(0), Oct(-1), Oct(8.5), Oct(9.5), Oct(\"&H10\"), Oct(Null)"),
             (Rows{{"10", "0", "37777777777", "10", "12", "20", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT Oct(\"x\")"), kMismatch);
-  EXPECT_EQ(QueryStatus("SELECT Oct()"), kWrongArguments);
 }
 
 TEST_F(VbaFunctionsTest, PartitionPadsRangesToTheWidestBound) {
@@ -152,7 +132,6 @@ TEST_F(VbaFunctionsTest, PartitionPadsRangesToTheWidestBound) {
                      "Partition(Rating, 0, 10, 1) FROM AlbumItems WHERE ItemID = 2"),
             (Rows{{"NULL", "NULL", "NULL", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT Partition(5, -1, 10, 1)"), kInvalidCall);
-  EXPECT_EQ(QueryStatus("SELECT Partition(5, 10, 10, 1)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT Partition(5, 0, 10, 0)"), kInvalidCall);
   EXPECT_EQ(QueryStatus("SELECT Partition(\"x\", 0, 10, 1)"), kMismatch);
   EXPECT_EQ(QueryStatus("SELECT Partition(5, 0, 10)"), kWrongArguments);
@@ -165,16 +144,12 @@ TEST_F(VbaFunctionsTest, SpreadAggregatesIgnoreNulls) {
   // One value has no sample spread; no values have none at all.
   EXPECT_EQ(db.Query("SELECT Var(Rating), VarP(Rating), StDev(Rating), StDevP(Rating) FROM AlbumItems WHERE ItemID = 1"),
             (Rows{{"NULL", "0", "NULL", "0"}}));
-  EXPECT_EQ(db.Query("SELECT Var(Rating), VarP(Rating), StDev(Rating), StDevP(Rating) FROM AlbumItems WHERE ItemID = 2"),
-            (Rows{{"NULL", "NULL", "NULL", "NULL"}}));
   EXPECT_EQ(db.Query("SELECT ItemType, StDevP(Rating) FROM AlbumItems GROUP BY ItemType HAVING VarP(Rating) >= 0 "
                      "ORDER BY ItemType"),
             (Rows{{"2", "0.5"}, {"3", "0"}, {"9", "0"}}));
   EXPECT_EQ(db.Query("TRANSFORM VarP(Rating) SELECT ItemType FROM AlbumItems GROUP BY ItemType PIVOT Hidden IN (0, -1)"),
             (Rows{{"2", "0.25", "NULL"}, {"3", "0", "NULL"}, {"9", "0", "NULL"}}));
   EXPECT_EQ(QueryStatus("SELECT StDev(Name) FROM AlbumItems"), kMismatch);
-  EXPECT_EQ(QueryStatus("SELECT Var(Rating, Size) FROM AlbumItems"), kWrongArguments);
-  EXPECT_EQ(QueryStatus("SELECT StDevP(*) FROM AlbumItems"), kWrongArguments);
 }
 
 }  // namespace
