@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <set>
 #include <thread>
 
@@ -39,37 +38,6 @@ TEST_F(MaintenanceTest, CompactIntoSecondFileKeepsEveryRow) {
   EXPECT_EQ(StatusOf([&] { engine_->CompactDatabase(PathOf("none.db"), PathOf("x.db")); }), Jet(3024));
   EXPECT_FALSE(std::filesystem::exists(PathOf("x.db")));
   EXPECT_EQ(RawScalar(path_, "PRAGMA integrity_check"), "ok");
-}
-
-TEST_F(MaintenanceTest, RepairRecoversRowsAroundADamagedPage) {
-  constexpr int kRows = 3000;
-  FillItems(kRows);
-  db_->Close();
-  RawExec(path_, "PRAGMA wal_checkpoint(TRUNCATE)");
-  const auto size = std::filesystem::file_size(path_);
-  {
-    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(static_cast<std::streamoff>((size / 4096 / 2) * 4096));  // a page in the middle
-    const std::string garbage(600, '\xA5');
-    f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
-  }
-  ASSERT_NE(RawScalar(path_, "PRAGMA integrity_check"), "ok");
-
-  engine_->RepairDatabase(path_);
-  EXPECT_EQ(RawScalar(path_, "PRAGMA integrity_check"), "ok");
-  const int kept = std::stoi(RawScalar(path_, "SELECT count(*) FROM AlbumItems"));
-  EXPECT_LT(kept, kRows);
-  EXPECT_GT(kept, kRows - 40);  // about one page of rows lost
-  EXPECT_EQ(RawScalar(path_, "SELECT count(*) FROM AlbumItems WHERE Note <> printf('%0300d', ItemID)"), "0");
-  EXPECT_EQ(RawScalar(path_, "SELECT count(*) FROM MSysQueries"), "4");
-
-  // An intact file is left as it is; the repaired one opens normally.
-  engine_->RepairDatabase(path_);
-  auto db = engine_->OpenDatabase(path_);
-  auto rs = db->OpenRecordset("AlbumItems", dbOpenTable);
-  rs->MoveLast();
-  EXPECT_EQ(rs->RecordCount(), kept);
-  EXPECT_EQ(StatusOf([&] { engine_->RepairDatabase(PathOf("none.db")); }), Jet(3024));
 }
 
 TEST_F(MaintenanceTest, KilledWriterLeavesEveryCommittedRow) {

@@ -128,6 +128,7 @@ TEST_F(RepairTest, OverwrittenRootOfTheItemsTableLosesNoRow) {
   // An intact file is left as it is.
   EXPECT_FALSE(engine_->RepairDatabase(catalogue_).damaged);
   EXPECT_TRUE(ReadAll(report.damagedCopy) == again);
+  EXPECT_EQ(StatusOf([&] { engine_->RepairDatabase(PathOf("none.db")); }), Jet(3024));
 }
 
 TEST_F(RepairTest, ZeroedPagesCostOnlyTheirOwnRowsAndTheLossIsReported) {
@@ -162,7 +163,6 @@ TEST_F(RepairTest, ZeroedPagesCostOnlyTheirOwnRowsAndTheLossIsReported) {
     ASSERT_NE(t, nullptr) << table;
     EXPECT_GE(t->kept, surviving * 99 / 100) << table;
     EXPECT_LE(t->kept, count) << table;
-    // What is missing is reported: the indexes name nearly every row that was.
     // What is missing is reported where indexes name every row there was.
     if (table != "PhotoItem") {
       EXPECT_GE(t->kept + t->lost, count * 99 / 100) << table;

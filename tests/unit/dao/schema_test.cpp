@@ -14,19 +14,18 @@ TEST_F(SchemaTest, CreateTableAndAddFields) {
   EXPECT_EQ(names, (std::vector<std::string>{"AlbumContents", "AlbumItems"}));  // no system tables
 
   auto td = db_->CreateTableDef("DeviceItems");
-  auto id = td->CreateField("ID", dbLong);
-  id->SetAttributes(dbAutoIncrField);
-  id->SetRequired(true);
-  td->Fields().Append(id);
-  auto item = td->CreateField("ItemID", dbLong);
-  item->SetRequired(true);
-  td->Fields().Append(item);
-  auto path = td->CreateField("BackupPath", dbMemo);
-  path->SetAllowZeroLength(true);
-  td->Fields().Append(path);
-  auto label = td->CreateField("Label", dbText, 10);
-  td->Fields().Append(label);
-  td->Fields().Append(td->CreateField("SyncDate", dbDate));
+  const auto add = [&](const char* name, int type, int size, bool required, bool zeroLength = false) {
+    auto f = td->CreateField(name, type, size);
+    if (std::string(name) == "ID") f->SetAttributes(dbAutoIncrField);
+    f->SetRequired(required);
+    f->SetAllowZeroLength(zeroLength);
+    td->Fields().Append(f);
+  };
+  add("ID", dbLong, 0, true);
+  add("ItemID", dbLong, 0, true);
+  add("BackupPath", dbMemo, 0, false, true);
+  add("Label", dbText, 10, false);
+  add("SyncDate", dbDate, 0, false);
   EXPECT_EQ(StatusOf([&] { td->Fields().Append(td->CreateField("itemid", dbLong)); }), Jet(3191));
   db_->TableDefs().Append(td);
   EXPECT_EQ(StatusOf([&] { db_->TableDefs().Append(db_->CreateTableDef("DeviceItems")); }), Jet(3010));
@@ -55,7 +54,7 @@ TEST_F(SchemaTest, CreateTableAndAddFields) {
   EXPECT_EQ(StatusOf([&] { albums->Fields().Append(albums->CreateField("AlbumType", dbLong)); }), Jet(3191));
   EXPECT_EQ(db_->TableDefs("AlbumItems")->Fields().Item("AlbumType")->Type(), dbLong);
   auto fields = db_->TableDefs("DeviceItems")->Fields();
-  EXPECT_EQ(fields.Count(), 5);
+  EXPECT_EQ(fields.Count(), 5);  // read back from the file
   EXPECT_TRUE(fields.Item("ItemID")->Required());
   EXPECT_TRUE(fields.Item("BackupPath")->AllowZeroLength());
   EXPECT_FALSE(fields.Item("Label")->AllowZeroLength());

@@ -3,7 +3,6 @@
 // results typed by their expressions, and the catalogue's lookups still
 // served by their indexes.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <initializer_list>
@@ -19,28 +18,22 @@ namespace {
 using com::Variant;
 namespace fs = std::filesystem;
 
-class TemplateTest : public ::testing::Test {
+class TemplateTest : public DaoTest {
  protected:
   using Values = std::initializer_list<std::pair<const char*, Variant>>;
 
   void SetUp() override {
-    char pattern[] = "/tmp/dao_template_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "library.db").string();
+    DaoTest::SetUp();
+    db_->Close();
+    path_ = PathOf("library.db");
     fs::copy_file(ALBUMCORE_TEMPLATE_DB, path_);
-    db_ = com::MakeObject<DBEngine>()->OpenDatabase(path_);
+    db_ = engine_->OpenDatabase(path_);
     auto items = db_->OpenRecordset("AlbumItems", dbOpenTable);
     items->AddNew();
     items->Fields("Name").SetValue("Beach");
     items->Fields("DateCreated").SetValue(Variant::Date(45352.5));
     items->Update();
     item_ = items->Fields("ItemID").Value().i4();
-  }
-  void TearDown() override {
-    db_.reset();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
   com::ComPtr<QueryDef> Bound(const std::string& query, Values values) {
@@ -65,9 +58,6 @@ class TemplateTest : public ::testing::Test {
     return plan;
   }
 
-  fs::path dir_;
-  std::string path_;
-  com::ComPtr<Database> db_;
   int item_ = 0;
 };
 
