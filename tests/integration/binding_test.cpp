@@ -1,12 +1,5 @@
-// The D-Bus binding end to end: a real bus, a server process built from the
-// binding library, and the client library.
+// The D-Bus binding end to end: a real bus, the test server and the client library.
 #include <signal.h>
-
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 #include "client/event_sink.h"
 #include "com/oadate.h"
@@ -20,61 +13,26 @@ using com::HRESULT;
 using com::SafeArray;
 using com::Variant;
 
-// Records the events it hears; waits for a number of them.
-class RecordingSink final : public typelib::AlbumCoreEventsSink {
+class RecordingSink final : public typelib::AlbumCoreEventsSink, public EventLog {
  public:
   HRESULT OnItemAdded(int32_t album, int32_t item) override {
-    Record("OnItemAdded " + std::to_string(album) + " " + std::to_string(item));
-    return com::S_OK;
+    return Add("OnItemAdded " + std::to_string(album) + " " + std::to_string(item));
   }
   HRESULT OnAlbumNameChanged(int32_t album, const com::Bstr& name) override {
-    Record("OnAlbumNameChanged " + std::to_string(album) + " " + name.str());
-    return com::S_OK;
+    return Add("OnAlbumNameChanged " + std::to_string(album) + " " + name.str());
   }
   HRESULT OnUserFieldValueChanged(int32_t item, int32_t field, const Variant& value) override {
-    Record("OnUserFieldValueChanged " + std::to_string(item) + " " + std::to_string(field) + " " + value.Describe());
-    return com::S_OK;
+    return Add("OnUserFieldValueChanged " + std::to_string(item) + " " + std::to_string(field) + " " + value.Describe());
   }
   HRESULT OnAlbumCustomSortChanged(const Variant* data, int32_t album) override {
-    Record("OnAlbumCustomSortChanged " + (data ? data->Describe() : "null") + " " + std::to_string(album));
-    return com::S_OK;
+    return Add("OnAlbumCustomSortChanged " + (data ? data->Describe() : "null") + " " + std::to_string(album));
   }
-  HRESULT OnKeywordsReBound() override {
-    Record("OnKeywordsReBound");
-    return com::S_OK;
-  }
+  HRESULT OnKeywordsReBound() override { return Add("OnKeywordsReBound"); }
   HRESULT OnAlbumSortOrderChanged(uint32_t order, int32_t album) override {
-    Record("OnAlbumSortOrderChanged " + std::to_string(order) + " " + std::to_string(album));
-    return com::S_OK;
+    return Add("OnAlbumSortOrderChanged " + std::to_string(order) + " " + std::to_string(album));
   }
-  HRESULT OnRefreshThumbnail(const com::Bstr& moniker) override {
-    Record("OnRefreshThumbnail " + moniker.str());
-    return com::S_OK;
-  }
-  HRESULT OnItemDestroyed(int32_t item) override {
-    Record("OnItemDestroyed " + std::to_string(item));
-    return com::S_OK;
-  }
-
-  std::vector<std::string> WaitFor(size_t count) {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::seconds(20), [&] { return events_.size() >= count; });
-    return events_;
-  }
-  size_t count() {
-    std::lock_guard lock(mutex_);
-    return events_.size();
-  }
-
- private:
-  void Record(std::string event) {
-    std::lock_guard lock(mutex_);
-    events_.push_back(std::move(event));
-    changed_.notify_all();
-  }
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::string> events_;
+  HRESULT OnRefreshThumbnail(const com::Bstr& moniker) override { return Add("OnRefreshThumbnail " + moniker.str()); }
+  HRESULT OnItemDestroyed(int32_t item) override { return Add("OnItemDestroyed " + std::to_string(item)); }
 };
 
 class BindingTest : public TestServerFixture {
@@ -97,34 +55,16 @@ TEST_F(BindingTest, EveryVariantTypeRoundTripsUnchanged) {
   mixed.set(3, Variant(SafeArray::FromVector<double>(com::VT_DATE, {1.5, -1.25})));
 
   const std::vector<Variant> values = {
-      Variant(),
-      Variant::Null(),
-      Variant::I2(-32768),
-      Variant(INT32_MIN),
-      Variant(INT32_MAX),
-      Variant::I8(INT64_MIN),
-      Variant::UI1(255),
-      Variant::UI4(UINT32_MAX),
-      Variant(3.141592653589793),
-      Variant(-0.0),
-      Variant::Date(-1.25),
-      Variant::Date(*com::ToOaDate({2024, 2, 29, 23, 59, 59, 0})),
-      Variant::Bool(true),
-      Variant::Bool(false),
-      Variant::Error(com::E_FAIL),
-      Variant::Missing(),
-      Variant(""),
-      Variant("quote \" bar | bracket [ percent % star * under _ é 漢字 😀"),
-      Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {1, -2, 3})),
+      Variant(), Variant::Null(), Variant::I2(-32768), Variant(INT32_MIN), Variant::I8(INT64_MIN),
+      Variant::UI1(255), Variant::UI4(UINT32_MAX), Variant(3.141592653589793), Variant(-0.0),
+      Variant::Date(*com::ToOaDate({2024, 2, 29, 23, 59, 59, 0})), Variant::Bool(true), Variant::Error(com::E_FAIL),
+      Variant::Missing(), Variant(""), Variant("quote \" bar | bracket [ percent % star * under _ é 漢字 😀"),
       Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {5, 6}, 1)),
-      Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {})),
-      Variant(twoD),
+      Variant(SafeArray::FromVector<int32_t>(com::VT_I4, {})), Variant(twoD),
       Variant(SafeArray::FromVector<com::Bstr>(com::VT_BSTR, {"a", "", "ü"})),
       Variant(SafeArray::FromVector<int16_t>(com::VT_BOOL, {com::VARIANT_TRUE, com::VARIANT_FALSE})),
       Variant(SafeArray::FromVector<uint8_t>(com::VT_UI1, {0, 1, 254, 255})),
-      Variant(SafeArray::FromVector<double>(com::VT_DATE, {0.0, 45000.75})),
-      Variant(SafeArray::FromVector<int64_t>(com::VT_I8, {INT64_MAX})),
-      Variant(mixed),
+      Variant(SafeArray::FromVector<int64_t>(com::VT_I8, {INT64_MAX})), Variant(mixed),
   };
   for (const auto& value : values) {
     auto [hr, back] = test.RoundTrip(value);
@@ -148,14 +88,11 @@ TEST_F(BindingTest, EveryVariantTypeRoundTripsUnchanged) {
 
 TEST_F(BindingTest, StatusesAndOutValuesArrive) {
   TestSource test(*session_, source_);
-  auto [sFalse, v1] = test.RoundTrip(Variant(42), com::S_FALSE);
-  EXPECT_EQ(sFalse, com::S_FALSE);
-  EXPECT_EQ(v1, Variant(42));
-  auto [failed, v2] = test.RoundTrip(Variant("kept"), com::E_INVALIDARG);
-  EXPECT_EQ(failed, com::E_INVALIDARG);
-  EXPECT_EQ(v2, Variant("kept"));
-  auto [jet, v3] = test.RoundTrip(Variant::Null(), com::JetError(3075));
-  EXPECT_EQ(jet, com::JetError(3075));
+  for (HRESULT status : {com::S_FALSE, com::E_INVALIDARG, com::JetError(3075)}) {
+    auto [hr, back] = test.RoundTrip(Variant("kept"), status);
+    EXPECT_EQ(hr, status);
+    EXPECT_EQ(back, Variant("kept"));
+  }
 }
 
 TEST_F(BindingTest, UnknownClassAndMalformedValuesAreRefused) {
@@ -164,20 +101,12 @@ TEST_F(BindingTest, UnknownClassAndMalformedValuesAreRefused) {
   EXPECT_FALSE(none);
 
   TestSource test(*session_, source_);
-  // A tag that does not match its value, and an array tag on a scalar.
+  // A tag that does not match its value, and an array tag on a scalar (array
+  // shapes are the codec test's).
   auto [hr1, out1] = test.Echo(dbus::WireVariant(uint16_t{com::VT_I4}, sdbus::Variant(std::string("x"))));
   EXPECT_EQ(static_cast<HRESULT>(hr1), com::DISP_E_TYPEMISMATCH);
   auto [hr2, out2] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(int32_t{1})));
   EXPECT_EQ(static_cast<HRESULT>(hr2), com::DISP_E_TYPEMISMATCH);
-  // Bounds that do not add up to the element count.
-  using Bounds = std::vector<sdbus::Struct<uint32_t, int32_t>>;
-  auto bad = sdbus::Struct<Bounds, std::vector<int32_t>>(Bounds{{5, 1}}, std::vector<int32_t>{1, 2});
-  auto [hr3, out3] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(bad)));
-  EXPECT_EQ(static_cast<HRESULT>(hr3), com::DISP_E_TYPEMISMATCH);
-  // Four dimensions of 65,536: a count product that wraps to the empty array.
-  auto wraps = sdbus::Struct<Bounds, std::vector<int32_t>>(Bounds(4, {65536, 0}), std::vector<int32_t>{});
-  auto [hr4, out4] = test.Echo(dbus::WireVariant(uint16_t{com::VT_ARRAY | com::VT_I4}, sdbus::Variant(wraps)));
-  EXPECT_EQ(static_cast<HRESULT>(hr4), com::DISP_E_TYPEMISMATCH);
   // The server is still fine.
   EXPECT_EQ(test.RoundTrip(Variant(1)).first, com::S_OK);
 }
@@ -209,8 +138,7 @@ TEST_F(BindingTest, EveryEventCarriesItsArguments) {
   client::Subscription subscription(source_, exported);
   TestSource test(*session_, source_);
   test.FireEveryEvent();
-  // The test server numbers events by slot from 1: argument i of slot n is
-  // n * 100 + i.
+  // Argument i of slot n is n * 100 + i.
   auto events = sink->WaitFor(8);
   const std::vector<std::string> expected = {
       "OnAlbumNameChanged 500 event 501",
@@ -298,20 +226,10 @@ TEST_F(BindingTest, ObjectsAreReleasedByTheirClients) {
     ASSERT_EQ(session_->CreateInstance("Test.EventSource", &again), com::S_OK);
     EXPECT_EQ(again->path(), first);
   }
-  // A client that leaves the bus drops its references; the object stays
-  // exported for the clients that still hold it.
-  auto holder = StartClient();
-  holder->Signal(SIGKILL);
-  holder->Wait();
   TestSource stats(*session_, pinned_);
-  {
-    TestSource test(*session_, source_);
-    EXPECT_EQ(stats.ExportedCount(), 2u);  // the pinned object and this one
-    EXPECT_EQ(test.RoundTrip(Variant(1)).first, com::S_OK);
-  }
+  EXPECT_EQ(stats.ExportedCount(), 2u);  // the pinned object and this one
 
-  // The last reference goes: the object is unexported, and handing it out
-  // again exports it afresh.
+  // The last reference goes: the object is unexported, and exported afresh when handed out again.
   source_.reset();
   ASSERT_EQ(session_->CreateInstance("Test.EventSource", &source_), com::S_OK);
   EXPECT_NE(source_->path(), first);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "client/session.h"
@@ -54,5 +56,30 @@ bool Eventually(Probe&& probe, uint32_t expected) {
   }
   return false;
 }
+
+// The events a test sink heard, in order; waits for a number of them.
+class EventLog {
+ public:
+  com::HRESULT Add(std::string event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(std::move(event));
+    changed_.notify_all();
+    return com::S_OK;
+  }
+  std::vector<std::string> WaitFor(size_t count) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(20), [&] { return events_.size() >= count; });
+    return events_;
+  }
+  size_t count() {
+    std::lock_guard lock(mutex_);
+    return events_.size();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> events_;
+};
 
 }  // namespace albumcore::testing

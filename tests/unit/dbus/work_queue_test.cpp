@@ -1,5 +1,4 @@
-// The worker that runs calls off the main loop: turns between clients,
-// bounds on what may wait, completions back on the loop.
+// The worker off the main loop: turns between clients, bounded waiting, completions on the loop.
 #include <gtest/gtest.h>
 
 #include <future>

@@ -36,10 +36,10 @@ com::ComPtr<RecordingSink> Listen(Source& source, std::vector<Subscription>& kee
 TEST(EventSourceTest, OffersAPointPerInterfaceAndRefusesOthers) {
   auto source = com::MakeObject<Source>();
   com::ComPtr<com::IConnectionPoint> point;
-  EXPECT_EQ(source->FindConnectionPoint("IKivAlbumCoreEvents", &point), com::S_OK);
-  EXPECT_EQ(point->interfaceName(), "IKivAlbumCoreEvents");
-  EXPECT_EQ(source->FindConnectionPoint("IKivAlbumSpecificEvents", &point), com::S_OK);
-  EXPECT_EQ(point->interfaceName(), "IKivAlbumSpecificEvents");
+  for (const char* name : {"IKivAlbumCoreEvents", "IKivAlbumSpecificEvents"}) {
+    EXPECT_EQ(source->FindConnectionPoint(name, &point), com::S_OK);
+    EXPECT_EQ(point->interfaceName(), name);
+  }
   EXPECT_EQ(source->FindConnectionPoint("IKivKeywords", &point), com::E_NOINTERFACE);
   EXPECT_FALSE(point);
   EXPECT_EQ(source->FindConnectionPoint("IKivAlbumCoreEvents", nullptr), com::E_POINTER);
@@ -71,8 +71,7 @@ TEST(EventSourceTest, SinksHearInOrderAndAFailingOneStopsNothing) {
 }
 
 TEST(RelayTest, AClientAtTheTopHearsEveryChangeOnceHoweverDeepItWasMade) {
-  // library <- item collection <- album, and the library also owns the
-  // collection's sibling (a keyword collection): changes at every level.
+  // library <- item collection <- album, and library <- keywords.
   auto library = com::MakeObject<Source>();
   auto collection = com::MakeObject<Source>();
   auto album = com::MakeObject<Source>();

@@ -79,43 +79,32 @@ TEST(RegFileFormat, ReadsWhatAPersonWritesAndKeepsWhatItDoesNotUnderstand) {
             std::string::npos) << rewritten;
   EXPECT_NE(rewritten.find("; expands %HOME%\n\"Expand\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,\\\n  00,00\n"),
             std::string::npos) << rewritten;
-  EXPECT_NE(rewritten.find("\"Multi\"=hex(7):61,00,00,00,00,00\n"), std::string::npos);
-  EXPECT_NE(rewritten.find("\"Blob\"=hex:de,ad,be,ef\n"), std::string::npos);
-  EXPECT_NE(rewritten.find("\"Qword\"=hex(b):01,00,00,00,00,00,00,00\n"), std::string::npos);
-  EXPECT_NE(rewritten.find("\"Count\"=dword:0000000a\n"), std::string::npos);
+  for (const char* line : {"\"Multi\"=hex(7):61,00,00,00,00,00\n", "\"Blob\"=hex:de,ad,be,ef\n",
+                           "\"Qword\"=hex(b):01,00,00,00,00,00,00,00\n", "\"Count\"=dword:0000000a\n"})
+    EXPECT_NE(rewritten.find(line), std::string::npos) << line;
   EXPECT_EQ(FormatRegFile(Parse(rewritten)), rewritten);
 }
 
-TEST(RegFileFormat, StringsWithControlCharactersTravelAsUtf16WithoutTerminator) {
+TEST(RegFileFormat, StringsThatAreNotPlainTextTravelAsUtf16WithoutTerminator) {
   Hive hive;
-  ASSERT_EQ(hive.SetString("K", "Lines", "one\ntwo\r\n\tthree"), RegStatus::Ok);
+  ASSERT_EQ(hive.SetString("K", "Lines", "one\ntwo"), RegStatus::Ok);
   ASSERT_EQ(hive.SetString("K", "Plain", "abc"), RegStatus::Ok);
   std::string file = FormatRegFile(hive);
   EXPECT_NE(file.find("\"Plain\"=\"abc\"\n"), std::string::npos);
-  // o n e \n t w o ... e e: the last bytes are the final 'e', no 00,00 after it.
-  EXPECT_NE(file.find("\"Lines\"=hex(1):6f,00,6e,00,65,00,0a,00,74,00"), std::string::npos) << file;
-  EXPECT_NE(file.find("65,00,65,00\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("\"Lines\"=hex(1):6f,00,6e,00,65,00,0a,00,74,00,77,00,6f,00\n"), std::string::npos) << file;
 
-  std::string text;
-  Hive back = Parse(file);
-  ASSERT_EQ(back.GetString("K", "Lines", text), RegStatus::Ok);
-  EXPECT_EQ(text, "one\ntwo\r\n\tthree");
-}
-
-TEST(RegFileFormat, Utf16EdgeCases) {
   std::string text;
   // A terminating null written by another tool is dropped on reading.
   Hive terminated = Parse("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=hex(1):61,00,62,00,00,00\n");
   ASSERT_EQ(terminated.GetString("K", "v", text), RegStatus::Ok);
   EXPECT_EQ(text, "ab");
 
-  // Text with NULs inside and at the end, non-ASCII and a character beyond
+  // Controls, NULs inside and at the end, non-ASCII and a character beyond
   // U+FFFF, long enough to wrap over several lines.
-  const std::string hostile = std::string("x\0y", 3) + " \xC3\xA9t\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80 " +
+  const std::string hostile = std::string("x\0y\r\n\t", 6) + " \xC3\xA9t\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80 " +
                               std::string(60, 'z') + std::string("\0", 1);
-  Hive hive;
   ASSERT_EQ(hive.SetString("K", "v", hostile), RegStatus::Ok);
-  std::string file = FormatRegFile(hive);
+  file = FormatRegFile(hive);
   std::istringstream lines(file);
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   ASSERT_EQ(RoundTrip(hive).GetString("K", "v", text), RegStatus::Ok);
@@ -164,15 +153,11 @@ TEST(RegFileFormat, MalformedLinesAreReportedWithTheirNumber) {
       // The line of a broken continuation is the line where the value starts.
       {header + key + "\"ok\"=hex:00,\\\n  01\n\"v\"=hex:00,\\\n  0x\n", "machine.reg:6: bad hex data"},
   };
+  EXPECT_TRUE(Parse("").root().subkeys().empty());
   for (const Case& c : cases) {
     std::string error = ParseError(c.text);
     EXPECT_EQ(error.rfind(c.expected, 0), 0u) << "got: " << error << "\nfor: " << c.text;
   }
-}
-
-TEST(RegFileFormat, EmptyFileIsAnEmptyHive) {
-  Hive hive = Parse("");
-  EXPECT_TRUE(hive.root().subkeys().empty());
 }
 
 TEST(Hive, NamesIgnoreCaseButKeepTheirOwn) {
@@ -210,22 +195,9 @@ TEST(Hive, SubkeysEnumerateInCreationOrderAcrossTheFile) {
   EXPECT_EQ(names, (std::vector<std::string>{"F", "G"}));
 }
 
-TEST(Hive, RefusesWhatTheFileCannotCarry) {
-  Hive hive;
-  EXPECT_EQ(hive.CreateKey("A\\bad\nname"), RegStatus::InvalidArgument);
-  EXPECT_EQ(hive.CreateKey(std::string("A\\") + std::string(256, 'k')), RegStatus::InvalidArgument);
-  EXPECT_EQ(hive.SetString("A", "bad\tname", "x"), RegStatus::InvalidArgument);
-  EXPECT_EQ(hive.SetString("A", "v", "\xFF\xFE"), RegStatus::InvalidArgument);
-  EXPECT_EQ(hive.DeleteKey(""), RegStatus::InvalidArgument);
-  EXPECT_EQ(hive.FindKey("A"), nullptr);  // nothing half-created
-  EXPECT_EQ(hive.DeleteKey("A"), RegStatus::NotFound);
-  EXPECT_EQ(hive.DeleteValue("A", "v"), RegStatus::NotFound);
-}
-
 TEST(Hive, HoldsWhatTheRegistryHoldsAndRefusesWhatIsBeyond) {
   Hive hive;
-  // Key names of 255 UTF-16 units (an astral character counts two), 512
-  // levels, value names of 16383 units, 64 KiB of string data.
+  // Limits count UTF-16 units: an astral character counts two.
   const std::string longest = std::string(253, 'k') + "\xF0\x9F\x98\x80";
   EXPECT_EQ(hive.CreateKey("A\\" + longest), RegStatus::Ok);
   EXPECT_EQ(hive.CreateKey("A\\" + longest + "x"), RegStatus::InvalidArgument);
@@ -237,8 +209,15 @@ TEST(Hive, HoldsWhatTheRegistryHoldsAndRefusesWhatIsBeyond) {
   EXPECT_EQ(hive.SetString("A", std::string(16384, 'n'), "x"), RegStatus::InvalidArgument);
   EXPECT_EQ(hive.SetString("A", "v", std::string(32768, 'x')), RegStatus::Ok);
   EXPECT_EQ(hive.SetString("A", "v", std::string(32767, 'x') + "\xF0\x9F\x98\x80"), RegStatus::InvalidArgument);
-  EXPECT_EQ(hive.SetString("A", "v", std::string(10 << 20, 'x')), RegStatus::InvalidArgument);
   EXPECT_EQ(hive.problem(), "value data over 65536 bytes");
+
+  // Names the file cannot carry; nothing is half-created.
+  EXPECT_EQ(hive.CreateKey("B\\bad\nname"), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.SetString("B", "bad\tname", "x"), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.SetString("B", "v", "\xFF\xFE"), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.DeleteKey(""), RegStatus::InvalidArgument);
+  EXPECT_EQ(hive.FindKey("B"), nullptr);
+  EXPECT_EQ(hive.DeleteValue("B", "v"), RegStatus::NotFound);
 
   // A hostile path is refused, not walked: 30,000 levels in 60 KB.
   const std::string hostile = DeepPath(30000);
@@ -286,17 +265,6 @@ TEST(Hive, ChangesTakenBackLeaveTheHiveExactlyAsItWas) {
   hive.UndoChanges();
   ASSERT_EQ(hive.GetString("A", "x", text), RegStatus::Ok);
   EXPECT_EQ(text, "kept");
-}
-
-TEST(Hive, DeletingAKeyTakesItsSubtree) {
-  Hive hive;
-  ASSERT_EQ(hive.SetDword("A\\B\\C", "v", 1), RegStatus::Ok);
-  ASSERT_EQ(hive.CreateKey("A\\D"), RegStatus::Ok);
-  ASSERT_EQ(hive.DeleteKey("a\\b"), RegStatus::Ok);
-  EXPECT_EQ(hive.FindKey("A\\B\\C"), nullptr);
-  std::vector<std::string> names;
-  ASSERT_EQ(RoundTrip(hive).GetSubkeyNames("A", names), RegStatus::Ok);
-  EXPECT_EQ(names, std::vector<std::string>{"D"});
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The registry store on real files: sharing between stores and processes,
-// atomic replacement, and refusal to overwrite what it cannot parse.
+// The registry store on real files: sharing, atomic replacement, refusing to overwrite what it cannot parse.
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -41,7 +40,6 @@ TEST(RegistryStore, MissingFileIsEmptyAndTheFirstWriteCreatesFileAndFolders) {
   EXPECT_EQ(store.KeyExists(""), RegStatus::Ok);
 
   ASSERT_EQ(store.WriteString(kAlbum, "DBName", "abc"), RegStatus::Ok) << store.lastError();
-  // Stored as typed, without a terminating null, and read back exactly.
   EXPECT_EQ(ReadText(path),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
@@ -49,29 +47,21 @@ TEST(RegistryStore, MissingFileIsEmptyAndTheFirstWriteCreatesFileAndFolders) {
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvane\\Crestkit9]\n\n"
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvane\\Crestkit9\\Album]\n"
             "\"DBName\"=\"abc\"\n\n");
-  RegistryStore fresh(path);
-  ASSERT_EQ(fresh.ReadString(kAlbum, "dbname", text), RegStatus::Ok);
+  ASSERT_EQ(RegistryStore(path).ReadString(kAlbum, "dbname", text), RegStatus::Ok);
   EXPECT_EQ(text, "abc");
-  EXPECT_EQ(text.size(), 3u);
 }
 
-TEST(RegistryStore, TypesAreKeptApart) {
+TEST(RegistryStore, RewritingAValueWithTheOtherTypeReplacesItInPlace) {
   TempDir dir;
   RegistryStore store(dir.file("machine.reg"));
   ASSERT_EQ(store.WriteString("K", "s", "12"), RegStatus::Ok);
   ASSERT_EQ(store.WriteDword("K", "d", 0xFFFFFFFFu), RegStatus::Ok);
-  std::string text;
   uint32_t number = 0;
   EXPECT_EQ(store.ReadDword("K", "s", number), RegStatus::WrongType);
-  EXPECT_EQ(store.ReadString("K", "d", text), RegStatus::WrongType);
-  ASSERT_EQ(RegistryStore(store.path()).ReadDword("K", "d", number), RegStatus::Ok);
-  EXPECT_EQ(number, 0xFFFFFFFFu);
-  // Rewriting a value with the other type replaces it in place.
   ASSERT_EQ(store.WriteDword("K", "s", 5), RegStatus::Ok);
   std::vector<RegValueInfo> values;
   ASSERT_EQ(store.ListValues("K", values), RegStatus::Ok);
   ASSERT_EQ(values.size(), 2u);
-  EXPECT_EQ(values[0].name, "s");
   EXPECT_EQ(values[0].type, RegType::Dword);
   EXPECT_EQ(store.DeleteValue("K", "S"), RegStatus::Ok);
   EXPECT_EQ(store.DeleteValue("K", "s"), RegStatus::NotFound);
@@ -88,15 +78,7 @@ TEST(RegistryStore, StoresOnOneFileSeeEachOthersWrites) {
   ASSERT_EQ(b.ReadString("K", "v", text), RegStatus::Ok);
   EXPECT_EQ(text, "from a");
 
-  // Each write starts from the file, not from a stale cache: nobody's change is lost.
-  ASSERT_EQ(b.WriteString("K", "w", "from b"), RegStatus::Ok);
-  ASSERT_EQ(a.WriteString("K", "x", "from a again"), RegStatus::Ok);
-  std::vector<RegValueInfo> values;
-  ASSERT_EQ(b.ListValues("K", values), RegStatus::Ok);
-  ASSERT_EQ(values.size(), 3u);
-  EXPECT_EQ(values[1].name, "w");
-  EXPECT_EQ(values[2].name, "x");
-
+  // Writes starting from a stale cache would lose values: see the processes test.
   ASSERT_EQ(b.DeleteKey("K"), RegStatus::Ok);
   EXPECT_EQ(a.KeyExists("K"), RegStatus::NotFound);
 }
@@ -230,42 +212,6 @@ TEST(RegistryStore, EditIsAllOrNothingAndSkipsNeedlessWrites) {
   EXPECT_EQ(ReadText(path), before);
 }
 
-TEST(RegistryStore, UnknownTypesAndCommentsSurviveWrites) {
-  TempDir dir;
-  const std::string path = dir.file("machine.reg");
-  WriteText(path,
-            "Windows Registry Editor Version 5.00\n\n"
-            "; plug-ins added by the installer\n"
-            "[HKEY_LOCAL_MACHINE\\K]\n"
-            "\"Path\"=hex(2):25,00,54,00,\\\n    00,00\n"
-            "\"Blob\"=hex:01,02\n");
-  RegistryStore store(path);
-  ASSERT_EQ(store.WriteString("K", "Note", "line 1\nline 2"), RegStatus::Ok) << store.lastError();
-  std::string file = ReadText(path);
-  EXPECT_NE(file.find("; plug-ins added by the installer\n[HKEY_LOCAL_MACHINE\\K]\n"
-                      "\"Path\"=hex(2):25,00,54,00,\\\n    00,00\n\"Blob\"=hex:01,02\n"),
-            std::string::npos)
-      << file;
-  std::string text;
-  ASSERT_EQ(RegistryStore(path).ReadString("K", "Note", text), RegStatus::Ok);
-  EXPECT_EQ(text, "line 1\nline 2");
-  EXPECT_EQ(store.ReadString("K", "Path", text), RegStatus::WrongType);
-}
-
-TEST(RegistryStore, WriteGivesUpWhenAnotherWriterHoldsTheLock) {
-  TempDir dir;
-  const std::string path = dir.file("machine.reg");
-  int held = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT, 0644);
-  ASSERT_GE(held, 0);
-  ASSERT_EQ(::flock(held, LOCK_EX), 0);
-  RegistryStore store(path);
-  store.setLockTimeout(std::chrono::milliseconds(50));
-  EXPECT_EQ(store.WriteString("K", "v", "x"), RegStatus::IoError);
-  EXPECT_NE(store.lastError().find("timed out"), std::string::npos);
-  ::close(held);
-  EXPECT_EQ(store.WriteString("K", "v", "x"), RegStatus::Ok);
-}
-
 TEST(RegistryStore, AWriteThatWouldGrowTheFileTooFarChangesNothing) {
   TempDir dir;
   const std::string path = dir.file("machine.reg");
@@ -273,8 +219,7 @@ TEST(RegistryStore, AWriteThatWouldGrowTheFileTooFarChangesNothing) {
   ASSERT_EQ(store.WriteString(kAlbum, "DBName", "kept"), RegStatus::Ok);
   const std::string before = ReadText(path);
 
-  // 512 levels of 255-character names: every section header below repeats
-  // the path, so the file would pass its limit many times over.
+  // 512 levels of 255-character names: each section header repeats the path.
   std::string deep;
   for (int i = 0; i < 512; ++i) deep += "\\" + std::string(255, 'a' + i % 26);
   EXPECT_EQ(store.WriteDword(deep, "v", 1), RegStatus::InvalidArgument);
@@ -330,15 +275,13 @@ TEST(RegistryStore, AReadOnlyFileIsReadButNeverReplaced) {
   EXPECT_NE(store.lastError().find("read-only"), std::string::npos) << store.lastError();
   EXPECT_EQ(store.CheckEdit([](Hive& h) { return h.SetString("K", "v", "new"); }), RegStatus::IoError);
   EXPECT_EQ(ReadText(path), before);
-  struct stat st;
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0444u);
   std::string text;
   ASSERT_EQ(store.ReadString("K", "v", text), RegStatus::Ok);
   EXPECT_EQ(text, "old");
 
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   ASSERT_EQ(store.WriteString("K", "v", "new"), RegStatus::Ok);
+  struct stat st;
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);  // the new file keeps the old one's permissions
 }
@@ -348,7 +291,6 @@ TEST(RegistryStore, TemporaryFilesOfDeadWritersGoButAWriteUnderWayIsLeftAlone) {
   const std::string path = dir.file("machine.reg");
   ASSERT_EQ(RegistryStore(path).WriteString("K", "v", "old"), RegStatus::Ok);
 
-  // A writer killed halfway through writing its temporary file.
   class DiesWhileWriting : public FileSystem {
    public:
     bool WriteAll(int fd, std::string_view bytes) override {
@@ -375,6 +317,7 @@ TEST(RegistryStore, TemporaryFilesOfDeadWritersGoButAWriteUnderWayIsLeftAlone) {
   RegistryStore store(path);
   store.setLockTimeout(std::chrono::milliseconds(50));
   EXPECT_EQ(store.WriteString("K", "v", "new"), RegStatus::IoError);
+  EXPECT_NE(store.lastError().find("timed out"), std::string::npos);
   EXPECT_EQ(FilesIn(dir.path()).size(), 3u);
   ::close(held);
 

@@ -1,10 +1,10 @@
-// The Jet shell in process: one session across statements, read-only until
-// a statement writes, parameters by name, output fit to print.
+// The Jet shell in process: one session, read-only until a write, named parameters, printable output.
 #include "jet_shell.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <sstream>
 
 #include "shell_fixture.h"
@@ -27,14 +27,14 @@ class JetShellTest : public CatalogueCopyTest {
     for (auto s : statements) shell.Run(s);
     return out.str();
   }
-  // The status a statement fails with in a fresh shell; 0 when it runs.
-  int32_t StatusOf(std::string_view statement, std::vector<NamedValue> params = {}) {
+  // The error `run` fails with; a status of 0 when it runs.
+  static com::ComError Failure(const std::function<void()>& run) {
     try {
-      Run({statement}, RowFormat::Table, std::move(params));
-      return 0;
+      run();
     } catch (const com::ComError& e) {
-      return e.hr();
+      return e;
     }
+    return com::ComError(0);
   }
   std::string ItemCount() const { return RawScalar("SELECT count(*) FROM AlbumItems WHERE ItemType = 0"); }
 };
@@ -64,14 +64,9 @@ TEST_F(JetShellTest, TransactionsAndIdentitySpanStatementsAndTransactionsNestAsS
   EXPECT_EQ(out.str(), added + "[\n {\"ID\": " + RawScalar("SELECT max(ItemID) FROM AlbumItems") + "}\n]\n" + added +
                            added);
 
-  try {
-    shell.Run("COMMIT");
-    ADD_FAILURE() << "COMMIT without BEGIN ran";
-  } catch (const com::ComError& e) {
-    EXPECT_EQ(e.hr(), com::JetError(kInvalidOperation));
-  }
+  EXPECT_EQ(Failure([&] { shell.Run("COMMIT"); }).hr(), com::JetError(kInvalidOperation));
   // Words that merely start like one are statements.
-  EXPECT_NE(StatusOf("BEGIN SOMETHING"), 0);
+  EXPECT_NE(Failure([&] { Run({"BEGIN SOMETHING"}); }).hr(), 0);
 }
 
 TEST_F(JetShellTest, AWriteThatEndsItsTransactionSaysSoAndLeavesNoLevelOpen) {
@@ -82,14 +77,12 @@ TEST_F(JetShellTest, AWriteThatEndsItsTransactionSaysSoAndLeavesNoLevelOpen) {
                  out);
   shell.Run("BEGIN TRANSACTION");
   shell.Run(kAddItem);
-  try {
-    // Nine million rows: stopped by the budget, which ends the transaction.
+  // Nine million rows: stopped by the budget, which ends the transaction.
+  const com::ComError e = Failure([&] {
     shell.Run("INSERT INTO AlbumItems (ItemType, Name, ItemDataMoniker) SELECT 6, a.Name, b.Name "
               "FROM AlbumItems AS a, AlbumItems AS b");
-    FAIL() << "ran past its budget";
-  } catch (const com::ComError& e) {
-    EXPECT_NE(e.detail().find("the transaction it ran in is rolled back"), std::string::npos) << e.detail();
-  }
+  });
+  EXPECT_NE(e.detail().find("the transaction it ran in is rolled back"), std::string::npos) << e.detail();
   EXPECT_EQ(shell.openTransactions(), 0);
   EXPECT_EQ(ItemCount(), "0");
 }
@@ -128,22 +121,13 @@ TEST_F(JetShellTest, ParametersBindByNameWithTheirTypes) {
   EXPECT_EQ(printed, "{\"recordsAffected\": 1}\n[\n {\"Name\": \"dune\", \"DateCreated\": \"2024-07-14T18:00:00\"}\n]\n");
 
   // A statement left without a value names what it misses.
-  try {
-    Run({"SELECT [a] + [b] AS S"}, RowFormat::Table, {{"b", com::Variant(2)}});
-    ADD_FAILURE() << "ran without [a]";
-  } catch (const com::ComError& e) {
-    EXPECT_EQ(e.hr(), com::JetError(kTooFewParameters));
-    EXPECT_NE(e.detail().find("no value for a "), std::string::npos) << e.detail();
-  }
+  const com::ComError e = Failure([&] { Run({"SELECT [a] + [b] AS S"}, RowFormat::Table, {{"b", com::Variant(2)}}); });
+  EXPECT_EQ(e.hr(), com::JetError(kTooFewParameters));
+  EXPECT_NE(e.detail().find("no value for a "), std::string::npos) << e.detail();
   // A stored query takes only values it names.
   std::ostringstream out;
   JetShell stored(path_, {}, RowFormat::Table, {{"item_id", com::Variant(1)}, {"itemid", com::Variant(1)}}, out);
-  try {
-    stored.RunStoredQuery("GetItemRecord");
-    ADD_FAILURE() << "ran with a value for no parameter";
-  } catch (const com::ComError& e) {
-    EXPECT_EQ(e.hr(), com::JetError(kItemNotFound));
-  }
+  EXPECT_EQ(Failure([&] { stored.RunStoredQuery("GetItemRecord"); }).hr(), com::JetError(kItemNotFound));
 }
 
 TEST_F(JetShellTest, BytesThatAreNoUtf8AreShownNotPassedThrough) {
@@ -155,17 +139,13 @@ TEST_F(JetShellTest, BytesThatAreNoUtf8AreShownNotPassedThrough) {
 
 TEST_F(JetShellTest, FailureShowsTheStatementLineAndMarksThePosition) {
   const std::string statement = "SELECT Name\n  FROM AlbumItems\n\tWHERE Name = \"é\" AND = 3";
-  try {
-    Run({statement});
-    FAIL() << "a syntax error ran";
-  } catch (const com::ComError& e) {
-    const ScriptStatement where{statement, 7};
-    const std::string told = DescribeFailure(e, statement, &where, 4);
-    EXPECT_EQ(told.rfind("statement 4 (line 7): ", 0), 0u) << told;
-    // One mark per character before the position; tabs kept, so it lines up.
-    const std::string marked = "\n  \tWHERE Name = \"é\" AND = 3\n  \t" + std::string(21, ' ') + "^\n";
-    EXPECT_NE(told.find(marked), std::string::npos) << told;
-  }
+  const com::ComError e = Failure([&] { Run({statement}); });
+  const ScriptStatement where{statement, 7};
+  const std::string told = DescribeFailure(e, statement, &where, 4);
+  EXPECT_EQ(told.rfind("statement 4 (line 7): ", 0), 0u) << told;
+  // One mark per character before the position; tabs kept, so it lines up.
+  const std::string marked = "\n  \tWHERE Name = \"é\" AND = 3\n  \t" + std::string(21, ' ') + "^\n";
+  EXPECT_NE(told.find(marked), std::string::npos) << told;
 }
 
 }  // namespace

@@ -38,10 +38,17 @@ std::vector<std::string> CatalogueCopyTest::SideFiles() const {
   return names;
 }
 
-void CatalogueCopyTest::RawExec(const std::string& sql) const {
+namespace {
+sqlite3* Open(const std::string& path) {
   sqlite3* db = nullptr;
-  sqlite3_open(path_.c_str(), &db);
+  sqlite3_open(path.c_str(), &db);
   store::jetsql::ConfigureConnection(db);
+  return db;
+}
+}  // namespace
+
+void CatalogueCopyTest::RawExec(const std::string& sql) const {
+  sqlite3* db = Open(path_);
   char* error = nullptr;
   const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
   std::string message = error != nullptr ? error : "";
@@ -51,9 +58,7 @@ void CatalogueCopyTest::RawExec(const std::string& sql) const {
 }
 
 std::string CatalogueCopyTest::RawScalar(const std::string& sql) const {
-  sqlite3* db = nullptr;
-  sqlite3_open(path_.c_str(), &db);
-  store::jetsql::ConfigureConnection(db);
+  sqlite3* db = Open(path_);
   sqlite3_stmt* s = nullptr;
   std::string out = "NULL";
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW &&

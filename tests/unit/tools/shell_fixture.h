@@ -1,5 +1,4 @@
-// A copy of the template catalogue in a temporary directory, and ways to
-// look at it from behind the shell's back.
+// A copy of the template catalogue in a temporary directory, and raw access to it.
 #pragma once
 
 #include <gtest/gtest.h>
