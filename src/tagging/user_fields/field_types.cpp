@@ -48,26 +48,6 @@ std::vector<int32_t> ReadFieldIDs(const com::Variant& fields) {
   return ids;
 }
 
-namespace {
-
-com::ComPtr<store::dao::QueryDef> Bound(store::dao::Database& db, std::string_view name,
-                                        std::initializer_list<QueryParameter> parameters) {
-  com::ComPtr<store::dao::QueryDef> query = db.QueryDefs(name);
-  for (const auto& [parameter, value] : parameters) query->Parameters(parameter).SetValue(value);
-  return query;
-}
-
-}  // namespace
-
-void ExecuteStored(store::dao::Database& db, std::string_view name, std::initializer_list<QueryParameter> parameters) {
-  Bound(db, name, parameters)->Execute();
-}
-
-com::ComPtr<store::dao::Recordset> OpenStored(store::dao::Database& db, std::string_view name,
-                                              std::initializer_list<QueryParameter> parameters) {
-  return Bound(db, name, parameters)->OpenRecordset();
-}
-
 }  // namespace albumcore::tagging
 
 namespace albumcore::tagging {

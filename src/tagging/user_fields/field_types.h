@@ -16,6 +16,7 @@
 
 #include "com/variant.h"
 #include "store/dao/database.h"
+#include "store/dao/stored_call.h"
 #include "typelib/kiv_user_fields.h"
 
 namespace albumcore::tagging {
@@ -45,14 +46,9 @@ std::string FieldQueryName(std::string_view prefix, const FieldTypeInfo& type);
 // E_INVALIDARG.
 std::vector<int32_t> ReadFieldIDs(const com::Variant& fields);
 
-// A stored-query parameter: its name and value.
-using QueryParameter = std::pair<std::string_view, com::Variant>;
-
-// Runs the action query `name` with `parameters` put in the order given.
-void ExecuteStored(store::dao::Database& db, std::string_view name, std::initializer_list<QueryParameter> parameters);
-// Opens the rows of the query `name`.
-com::ComPtr<store::dao::Recordset> OpenStored(store::dao::Database& db, std::string_view name,
-                                              std::initializer_list<QueryParameter> parameters = {});
+using store::dao::ExecuteStored;
+using store::dao::OpenStored;
+using store::dao::QueryParameter;
 
 }  // namespace albumcore::tagging
 
