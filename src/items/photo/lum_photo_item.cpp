@@ -61,10 +61,12 @@ void LumPhotoItem::LoadPhotoRecord() {
   const int32_t id = record().id;
   auto rows = store::dao::OpenStored(db(), "GetPhotoItemRecord", {{"item_id", id}});
   if (rows->IsEOF()) {
-    db().Execute("INSERT INTO PhotoItem ( ItemID ) VALUES (" + std::to_string(id) + ")");
-    rows = store::dao::OpenStored(db(), "GetPhotoItemRecord", {{"item_id", id}});
+    // The new row becomes the current one: it is read back as stored, its
+    // defaults included.
+    rows->AddNew();
+    rows->Fields("ItemID").SetValue(id);
+    rows->Update();
   }
-  if (rows->IsEOF()) throw com::ComError(com::E_FAIL, "no PhotoItem row");
   photo_.cx = Whole(Column(*rows, pc::kCx));
   photo_.cy = Whole(Column(*rows, pc::kCy));
   photo_.bitDepth = Whole(Column(*rows, pc::kBitDepth));

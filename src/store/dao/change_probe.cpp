@@ -97,6 +97,14 @@ ChangeProbe::Reading ChangeProbe::Read() noexcept {
   return r;
 }
 
+std::optional<int64_t> ChangeProbe::OthersDataVersion() noexcept {
+  if (db_ == nullptr) return std::nullopt;
+  int64_t version = 0;
+  const bool ok = StepInt(db_, data_, "PRAGMA main.data_version", version);
+  if (data_ != nullptr) sqlite3_reset(data_);
+  return ok ? std::optional<int64_t>(version) : std::nullopt;
+}
+
 int64_t ChangeProbe::SchemaVersion() {
   if (db_ == nullptr) ThrowJet(jeterr::kObjectClosed, "Object invalid or no longer set");
   int64_t version = 0;

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace albumcore::store::dao {
 
@@ -49,6 +50,9 @@ class ChangeProbe {
 
   // A reading that equals no earlier one when the file cannot be read.
   Reading Read() noexcept;
+  // PRAGMA main.data_version: changes with every commit of another
+  // connection, never with this one's. Nullopt when it cannot be read.
+  std::optional<int64_t> OthersDataVersion() noexcept;
   // PRAGMA main.schema_version: opens a read transaction unless one is
   // open. Raises the engine's error (a locked or damaged file).
   int64_t SchemaVersion();

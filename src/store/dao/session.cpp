@@ -141,6 +141,8 @@ std::shared_ptr<StoredQuery> Session::ReadStoredQueryEntry(std::string_view name
                                                           const ChangeProbe::Reading& reading) {
   ReadScope scope(db_);
   auto query = std::make_shared<StoredQuery>();
+  query->edits = StoredQueryEdits();
+  query->othersVersion = probe_->OthersDataVersion();
   query->schema = probe_->SchemaVersion();
   auto text = ReadStoredQuery(statements(), db_, name);
   scope.End();
@@ -157,6 +159,15 @@ std::shared_ptr<StoredQuery> Session::FindStoredQuery(std::string_view name) {
   const ChangeProbe::Reading now = probe_->Read();
   auto cached = storedQueries_.Find(name);
   if (cached && cached->checked == now) return cached;
+  // The file changed: after a commit of this connection alone (the common
+  // case: an object writes a row, then looks its query up again) the text
+  // still holds.
+  if (cached && now.failure == 0 && now.rollbacks == cached->checked.rollbacks &&
+      now.schemaEdits == cached->checked.schemaEdits && cached->edits == StoredQueryEdits() &&
+      cached->othersVersion && cached->othersVersion == probe_->OthersDataVersion()) {
+    cached->checked = now;
+    return cached;
+  }
   auto fresh = ReadStoredQueryEntry(name, now);
   if (!fresh) {
     storedQueries_.Forget(name);
@@ -165,6 +176,8 @@ std::shared_ptr<StoredQuery> Session::FindStoredQuery(std::string_view name) {
   // Unchanged text under the same schema keeps its translation.
   if (cached && cached->text == fresh->text && cached->schema == fresh->schema) {
     cached->checked = now;
+    cached->othersVersion = fresh->othersVersion;
+    cached->edits = fresh->edits;
     return cached;
   }
   storedQueries_.Keep(name, fresh);

@@ -1,5 +1,7 @@
 #include "store/dao/stored_queries.h"
 
+#include <atomic>
+
 #include <sqlite3.h>
 
 #include "store/dao/errors.h"
@@ -48,7 +50,14 @@ std::optional<std::string> ReadStoredQuery(StatementCache& statements, sqlite3* 
   return std::string(text != nullptr ? text : "", static_cast<size_t>(sqlite3_column_bytes(s, 0)));
 }
 
+namespace {
+std::atomic<uint64_t> g_storedQueryEdits{0};
+}  // namespace
+
+uint64_t StoredQueryEdits() noexcept { return g_storedQueryEdits.load(std::memory_order_relaxed); }
+
 void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql) {
+  g_storedQueryEdits.fetch_add(1, std::memory_order_relaxed);
   if (!TableExists(db))
     OneShotStatement(db, "CREATE TABLE IF NOT EXISTS " + jetsql::QuoteIdentifier(kStoredQueryTable) +
                              " (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)")
@@ -61,6 +70,7 @@ void InsertStoredQuery(sqlite3* db, std::string_view name, std::string_view sql)
 }
 
 void UpdateStoredQuery(sqlite3* db, std::string_view name, std::string_view sql) {
+  g_storedQueryEdits.fetch_add(1, std::memory_order_relaxed);
   if (!ReadStoredQuery(db, name)) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
   OneShotStatement s(db, "UPDATE " + jetsql::QuoteIdentifier(kStoredQueryTable) + " SET SQL = ?2 WHERE Name = ?1 COLLATE NOCASE");
   s.Bind(1, name);
@@ -69,6 +79,7 @@ void UpdateStoredQuery(sqlite3* db, std::string_view name, std::string_view sql)
 }
 
 void DeleteStoredQuery(sqlite3* db, std::string_view name) {
+  g_storedQueryEdits.fetch_add(1, std::memory_order_relaxed);
   if (!ReadStoredQuery(db, name)) ThrowJet(jeterr::kItemNotFound, "Item not found in this collection: " + std::string(name));
   OneShotStatement s(db, "DELETE FROM " + jetsql::QuoteIdentifier(kStoredQueryTable) + " WHERE Name = ?1 COLLATE NOCASE");
   s.Bind(1, name);

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,6 +26,11 @@ struct StoredQuery {
   std::string text;
   int64_t schema = -1;           // schema version the text was read under
   ChangeProbe::Reading checked;  // when the text was last found current
+  // What tells, after a commit of this connection, that the text is still
+  // current: no other connection committed since (PRAGMA data_version),
+  // and no stored query was written in this process (StoredQueryEdits).
+  std::optional<int64_t> othersVersion;
+  uint64_t edits = 0;
   // Set by the first user that translates the text; holds for as long as
   // the entry does (a new schema makes a new entry).
   std::shared_ptr<const jetsql::Translation> translation;

@@ -54,6 +54,19 @@ TEST_F(FreshnessTest, StoredQueryRedefinedByAnotherProcessBetweenTwoCallsIsSeen)
   EXPECT_EQ(StatusOf([&] { db_->QueryDefs("GetItemRecord"); }), Jet(3265));
 }
 
+TEST_F(FreshnessTest, OwnCommitsKeepTheQueryButAnotherProcessAfterThemIsSeen) {
+  const int id = AddItem("Dune", 4);
+  EXPECT_EQ(GetItem(id)->FieldCount(), 9);
+  // A commit of this connection changes the file, not the query.
+  db_->Execute("UPDATE AlbumItems SET ItemType = 5 WHERE ItemID = " + std::to_string(id));
+  EXPECT_EQ(GetItem(id)->FieldCount(), 9);
+  ASSERT_EQ(RunInAnotherProcess(path_, "UPDATE MSysQueries SET SQL = 'SELECT ItemType * 3 AS T FROM "
+                                       "AlbumItems WHERE ItemID = [item_id]' WHERE Name = 'GetItemRecord'"),
+            0);
+  db_->Execute("UPDATE AlbumItems SET ItemType = 6 WHERE ItemID = " + std::to_string(id));
+  EXPECT_EQ(GetItem(id)->Fields("T").Value(), Variant(18));
+}
+
 TEST_F(FreshnessTest, StoredQueryWrittenThroughThisConnectionIsSeenAtOnce) {
   const int id = AddItem("Dune", 4);
   EXPECT_EQ(GetItem(id)->FieldCount(), 9);
