@@ -180,7 +180,8 @@ HRESULT LumItemCollection::InsertRecord(int32_t type, std::string moniker, const
   rows->Fields(cols::kSoundMoniker).SetValue(soundMoniker.str());
   rows->Fields(cols::kFileUniqueId).SetValue(fileUniqueId);
   rows->Update();
-  id = rows->Fields(cols::kItemId).Value().ToI4();
+  // ItemID is the row's key: the rowid the recordset just wrote.
+  id = static_cast<int32_t>(rows->LastModified());
   return com::S_OK;
 }
 
