@@ -1,8 +1,9 @@
 // The classes the server creates for clients, with their class IDs and
-// ProgIDs, and what the process hands every object it creates. Only the
-// library factory is served so far.
+// ProgIDs, and what the process hands every object it creates. Clients
+// create the library factory; libraries and what they own come from it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "com/class_registry.h"
@@ -34,6 +35,9 @@ struct ServerContext {
   // The file-system component, one for the process; owned by the process
   // entry. Never null once the server serves.
   const file_system::FileSystemComponent* files = nullptr;
+  // Runs a job that takes long (the compaction of a closed catalogue) off
+  // the main loop; null: at once.
+  std::function<void(std::function<void()>)> runLong;
 };
 
 void RegisterClasses(com::ClassRegistry& classes, const ServerContext& context);

@@ -27,24 +27,36 @@ constexpr auto kRepeatQuiet = std::chrono::minutes(1);
 
 }  // namespace
 
-LumLibFactory::LumLibFactory(const std::string& registryPath) : registry_(registryPath) {
+LumLibFactory::LumLibFactory(const std::string& registryPath, library::LibraryTableSettings libraries)
+    : registry_(registryPath), libraries_(std::move(libraries)) {
   registry_.setLockTimeout(kRegistryLockWait);
 }
 
-HRESULT LumLibFactory::Open(const com::Bstr&, com::ComPtr<com::IUnknown>* ppLibrary) {
-  if (ppLibrary == nullptr) return com::E_POINTER;
-  ppLibrary->reset();
-  return com::E_NOTIMPL;  // catalogues are not served yet
+HRESULT LumLibFactory::Open(const com::Bstr& bsDBMoniker, com::ComPtr<com::IUnknown>* ppLibrary) {
+  return libraries_.Open(bsDBMoniker, /*passive=*/false, ppLibrary);
 }
 
 HRESULT LumLibFactory::OpenPassive(const com::Bstr& bsDBMoniker, com::ComPtr<com::IUnknown>* ppLibrary) {
-  return Open(bsDBMoniker, ppLibrary);
+  return libraries_.Open(bsDBMoniker, /*passive=*/true, ppLibrary);
 }
 
-// No catalogue is ever open yet, so every close finds nothing to do.
-HRESULT LumLibFactory::Close(const com::Bstr&) { return com::S_OK; }
-HRESULT LumLibFactory::CloseEx(const com::Bstr&) { return com::S_OK; }
+HRESULT LumLibFactory::Close(const com::Bstr& bsDBMoniker) {
+  libraries_.Close(bsDBMoniker);
+  return com::S_OK;
+}
+
+HRESULT LumLibFactory::CloseEx(const com::Bstr& bsDBMoniker) {
+  libraries_.CloseEx(bsDBMoniker);
+  return com::S_OK;
+}
+
 HRESULT LumLibFactory::ClosePassive(const com::Bstr& bsDBMoniker) { return Close(bsDBMoniker); }
+
+void LumLibFactory::ReapAndCleanup(std::function<void(bool anyOpen)> done) {
+  // The web-share cleanup purges expired secret words, which arrive with
+  // their manager; until then the tick only reaps.
+  libraries_.Reap(std::move(done));
+}
 
 HRESULT LumLibFactory::PauseWebSharesCleanup(com::VARIANT_BOOL Pause) {
   cleanupPaused_ = Pause != 0;

@@ -1,10 +1,13 @@
 // LumLibFactory: the single factory object of the server process.
 //
 // One instance per process (the class registry hands out the same object to
-// every activation). It reads and writes values of the machine registry on
-// behalf of clients; opening catalogues arrives with the catalogue store.
+// every activation). It opens and closes catalogues through the table of
+// open libraries (library/library_table.h), reaps libraries whose clients
+// are gone, and reads and writes values of the machine registry on behalf
+// of clients.
 //
-// Threads: everything runs on the main loop except the two registry
+// Threads: everything runs on the main loop (the compaction of a closed
+// catalogue leaves it through the libraries' runLong) except the two registry
 // operations, which the D-Bus binding runs on its worker thread, one at a
 // time, so that waiting for the registry file never stalls the loop. They
 // touch nothing but the factory's own registry store and failure log, which
@@ -20,6 +23,7 @@
 #include <chrono>
 #include <string>
 
+#include "library/library_table.h"
 #include "registry/registry_store.h"
 #include "typelib/kiv_lib_factory.h"
 
@@ -31,7 +35,7 @@ class LumLibFactory final : public com::ComObject, public typelib::IKivLibFactor
   // How long a registry write waits for another process's write.
   static constexpr std::chrono::milliseconds kRegistryLockWait{2000};
 
-  explicit LumLibFactory(const std::string& registryPath);
+  LumLibFactory(const std::string& registryPath, library::LibraryTableSettings libraries);
 
   com::HRESULT Open(const com::Bstr& bsDBMoniker, com::ComPtr<com::IUnknown>* ppLibrary) override;
   com::HRESULT OpenPassive(const com::Bstr& bsDBMoniker, com::ComPtr<com::IUnknown>* ppLibrary) override;
@@ -45,6 +49,10 @@ class LumLibFactory final : public com::ComObject, public typelib::IKivLibFactor
                                        com::Variant* pvarValue) override;
 
   bool webSharesCleanupPaused() const { return cleanupPaused_; }
+  // The idle tick's work: closes the libraries whose clients are gone, then
+  // tells `done` whether any library is still open.
+  void ReapAndCleanup(std::function<void(bool anyOpen)> done);
+  library::LibraryTable& libraries() { return libraries_; }
 
  private:
   // S_FALSE, after logging the cause unless it is NotFound or WrongType.
@@ -52,6 +60,7 @@ class LumLibFactory final : public com::ComObject, public typelib::IKivLibFactor
                        registry::RegStatus status, const std::string& cause);
 
   registry::RegistryStore registry_;
+  library::LibraryTable libraries_;
   bool cleanupPaused_ = false;
   // The last cause logged, when, and how many repeats were left out since.
   std::string lastCause_;

@@ -12,8 +12,10 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "dbus/server_host.h"
+#include "dbus/work_queue.h"
 #include "server/activation_file.h"
 #include "server/class_table.h"
 #include "server/command_line.h"
@@ -117,11 +119,20 @@ int Serve(ac::registry::RegistryStore& registry) {
   ac::components::SuiteSettings suite;
   suite.Initialise(ac::config::kSuiteRootKey, ac::config::kSuiteRootKey);
   const ac::file_system::FileSystemComponent files;
-  const ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem),
-                                          ac::config::ReadSqlConfinement(registry), settings, suite, &strings, &files};
+  ac::server::ServerContext context{registry.path(), ac::config::LoadFilterLists(registry, &problem),
+                                    ac::config::ReadSqlConfinement(registry), settings, suite, &strings, &files, {}};
   if (!problem.empty()) std::fprintf(stderr, "orvmediadb9: the item-type filters are empty: %s\n", problem.c_str());
   try {
     ac::dbus::ServerHost host(kBusName, /*systemBus=*/false);
+    // Compactions of closed catalogues get a worker of their own, so that
+    // one never waits behind another client's registry call or holds the
+    // loop. Once the queue is gone (the process is ending) they run at once.
+    auto compactions = std::make_shared<ac::dbus::WorkQueue>(host.loop());
+    context.runLong = [queue = std::weak_ptr<ac::dbus::WorkQueue>(compactions)](std::function<void()> job) {
+      auto shared = std::make_shared<std::function<void()>>(std::move(job));
+      const auto q = queue.lock();
+      if (!q || !q->Submit("compaction", 0, [shared] { (*shared)(); }, [] {})) (*shared)();
+    };
     ac::server::RegisterClasses(host.classes(), context);
     // The factory is one object for the life of the process: keep it
     // visible on the bus even while no client holds it.

@@ -1,7 +1,10 @@
 #include "store/catalogue/catalogue_session.h"
 
 #include <cstdio>
+#include <condition_variable>
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 namespace albumcore::store::catalogue {
 
@@ -20,15 +23,64 @@ std::string CurrentFailure() {
   }
 }
 
+// The files whose compaction is under way, each with the number of
+// compactions queued for it.
+class PendingCompactions {
+ public:
+  static PendingCompactions& Instance() {
+    static PendingCompactions instance;
+    return instance;
+  }
+  void Begin(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    ++pending_[path];
+  }
+  void End(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    if (--pending_[path] == 0) pending_.erase(path);
+    done_.notify_all();
+  }
+  void WaitFor(const std::string& path) {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] { return !pending_.contains(path); });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  std::map<std::string, int> pending_;
+};
+
+void Compact(const std::string& moniker, dao::DBEngine& engine) noexcept {
+  const std::string compacted = CatalogueSession::CompactionPath(moniker);
+  try {
+    std::error_code ignored;
+    fs::remove(compacted, ignored);  // left over from an interrupted close
+    engine.CompactDatabase(moniker, compacted);
+    // rename() replaces the catalogue atomically: there is no moment without
+    // a file at the moniker.
+    fs::rename(compacted, moniker);
+  } catch (...) {
+    // The catalogue stays as it was, uncompacted; closing cannot fail, so
+    // the cause goes to the log.
+    std::fprintf(stderr, "compacting %s on close failed, the file is kept as it was: %s\n", moniker.c_str(),
+                 CurrentFailure().c_str());
+    std::error_code ignored;
+    if (fs::is_regular_file(compacted, ignored)) fs::remove(compacted, ignored);
+  }
+}
+
 }  // namespace
 
 com::HRESULT CatalogueSession::Open(const com::Bstr& moniker, const com::Bstr& uid, const com::Bstr& pwd,
-                                    std::unique_ptr<CatalogueSession>* session) {
+                                    std::unique_ptr<CatalogueSession>* session, const dao::SqlLimits& limits) {
   return com::CallGuard([&]() -> com::HRESULT {
     auto& out = com::CheckOut(session);
     out.reset();
     if (moniker.isNull() || uid.isNull() || pwd.isNull()) return com::E_FAIL;
+    PendingCompactions::Instance().WaitFor(moniker.str());
     auto engine = com::MakeObject<dao::DBEngine>();
+    engine->SetLimits(limits);
     auto db = engine->OpenDatabase(moniker.str());
     if (!db) return com::E_FAIL;
     out.reset(new CatalogueSession(moniker.str(), std::move(engine), std::move(db)));
@@ -48,7 +100,11 @@ dao::Database& CatalogueSession::database() const {
 }
 
 void CatalogueSession::Close() noexcept {
-  if (!database_) return;
+  if (std::function<void()> compaction = Release()) compaction();
+}
+
+std::function<void()> CatalogueSession::Release() noexcept {
+  if (!database_) return {};
   try {
     // The file must be closed (and its write-ahead log folded in) before it
     // is copied and replaced.
@@ -57,24 +113,20 @@ void CatalogueSession::Close() noexcept {
     std::fprintf(stderr, "closing %s failed: %s\n", moniker_.c_str(), CurrentFailure().c_str());
   }
   database_.reset();
-  if (!engine_) return;
-  const std::string compacted = CompactionPath(moniker_);
-  try {
-    std::error_code ignored;
-    fs::remove(compacted, ignored);  // left over from an interrupted close
-    engine_->CompactDatabase(moniker_, compacted);
-    // rename() replaces the catalogue atomically: there is no moment without
-    // a file at the moniker.
-    fs::rename(compacted, moniker_);
-  } catch (...) {
-    // The catalogue stays as it was, uncompacted; Close cannot fail, so the
-    // cause goes to the log.
-    std::fprintf(stderr, "compacting %s on close failed, the file is kept as it was: %s\n", moniker_.c_str(),
-                 CurrentFailure().c_str());
-    std::error_code ignored;
-    if (fs::is_regular_file(compacted, ignored)) fs::remove(compacted, ignored);
-  }
-  engine_.reset();
+  if (!engine_) return {};
+  PendingCompactions::Instance().Begin(moniker_);
+  // The job owns what it uses; the engine is used by it alone from now on.
+  // The file counts as under compaction until the job is gone, run or not,
+  // so that a job dropped unrun never holds an open back.
+  struct Job {
+    std::string moniker;
+    com::ComPtr<dao::DBEngine> engine;
+    ~Job() { PendingCompactions::Instance().End(moniker); }
+  };
+  auto job = std::make_shared<Job>();  // made in place: a moved-from Job would end the count too
+  job->moniker = moniker_;
+  job->engine = std::move(engine_);
+  return [job] { Compact(job->moniker, *job->engine); };
 }
 
 }  // namespace albumcore::store::catalogue
