@@ -38,6 +38,7 @@
 #include "events/subscription.h"
 #include "items/collection/lum_item_collection.h"
 #include "items/photo/lum_photo_item.h"
+#include "bench_catalogue.h"
 #include "ratio_reporter.h"
 #include "store/dao/engine.h"
 #include "store/jetsql/connection.h"
@@ -59,21 +60,11 @@ int ItemCount() {
 }
 
 const fs::path& Root() {
-  static const fs::path root = [] {
-    fs::path p = fs::temp_directory_path() / ("albumcore-items-bench-" + std::to_string(getpid()));
-    fs::remove_all(p);
-    fs::create_directories(p / "files");
-    return p;
+  static const fs::path& root = [] {
+    fs::create_directories(bench::ScratchRoot("items-bench") / "files");
+    return std::cref(bench::ScratchRoot("items-bench"));
   }();
   return root;
-}
-
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::fprintf(stderr, "setup failed: %s\n  in %s\n", error ? error : "?", sql.c_str());
-    std::exit(1);
-  }
 }
 
 // N copies of one small JPEG; `set` names the copy (each benchmark takes
@@ -184,8 +175,8 @@ class RawCreate {
   explicit RawCreate(const std::string& path) {
     sqlite3_open(path.c_str(), &db_);
     ac::store::jetsql::ConfigureConnection(db_);
-    Exec(db_, "PRAGMA journal_mode=WAL");
-    Exec(db_, "PRAGMA synchronous=NORMAL");
+    bench::Exec(db_, "PRAGMA journal_mode=WAL");
+    bench::Exec(db_, "PRAGMA synchronous=NORMAL");
     byFileId_ = Prepare("SELECT * FROM AlbumItems WHERE FileUniqueID = ?");
     byMoniker_ = Prepare("SELECT * FROM AlbumItems WHERE ItemDataMoniker = ?");
     insert_ = Prepare(
@@ -279,17 +270,7 @@ const std::string& FilledCatalogue() {
   static std::string path;
   if (!path.empty()) return path;
   path = FreshCatalogue("filled");
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  ac::store::jetsql::ConfigureConnection(db);
-  Exec(db, "BEGIN");
-  Exec(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(ItemCount()) +
-               ") INSERT INTO AlbumItems (ItemID, ItemType, ItemDataMoniker, ItemThumbMoniker, Name, DateModified) "
-               "SELECT i, 0, 'file::/photos/' || i || '.jpg', 'file::/photos/' || i || '.jpg', 'Photo ' || i, "
-               "45000.5 FROM n");
-  Exec(db, "INSERT INTO PhotoItem (ItemID, cx, cy) SELECT ItemID, 640, 480 FROM AlbumItems");
-  Exec(db, "COMMIT");
-  sqlite3_close_v2(db);
+  bench::FillWithPhotos(path, ItemCount());
   return path;
 }
 
@@ -331,16 +312,7 @@ const std::string& LargeCatalogue() {
   static std::string path;
   if (!path.empty()) return path;
   path = FreshCatalogue("large");
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  ac::store::jetsql::ConfigureConnection(db);
-  Exec(db, "BEGIN");
-  Exec(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-               std::to_string(kLargeCatalogue) +
-               ") INSERT INTO AlbumItems (ItemID, ItemType, ItemDataMoniker, Name) "
-               "SELECT i, 0, 'file::/photos/' || i || '.jpg', 'Photo ' || i FROM n");
-  Exec(db, "COMMIT");
-  sqlite3_close_v2(db);
+  bench::FillWithPhotos(path, kLargeCatalogue, /*photoRows=*/false);
   return path;
 }
 
@@ -366,7 +338,7 @@ void BM_PutRating_Raw(benchmark::State& state) {
   sqlite3* db = nullptr;
   sqlite3_open(LargeCatalogue().c_str(), &db);
   ac::store::jetsql::ConfigureConnection(db);
-  Exec(db, "PRAGMA synchronous=NORMAL");
+  bench::Exec(db, "PRAGMA synchronous=NORMAL");
   sqlite3_stmt* select = nullptr;
   sqlite3_stmt* update = nullptr;
   sqlite3_prepare_v2(db, "SELECT * FROM AlbumItems WHERE ItemID = ?", -1, &select, nullptr);

@@ -15,6 +15,7 @@
 
 #include "components/file_system/file_system_component.h"
 #include "library/library_table.h"
+#include "bench_catalogue.h"
 #include "ratio_reporter.h"
 #include "store/jetsql/connection.h"
 
@@ -25,40 +26,14 @@ namespace fs = std::filesystem;
 
 constexpr int kItems = 100000;
 
-const fs::path& Root() {
-  static const fs::path root = [] {
-    fs::path p = fs::temp_directory_path() / ("albumcore-library-bench-" + std::to_string(getpid()));
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
-  }();
-  return root;
-}
-
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::fprintf(stderr, "setup failed: %s\n  in %s\n", error ? error : "?", sql.c_str());
-    std::exit(1);
-  }
-}
+const fs::path& Root() { return bench::ScratchRoot("library-bench"); }
 
 // A catalogue of kItems photo items with their photo rows, made once.
 std::string Catalogue(const std::string& name) {
   const std::string path = (Root() / name).string();
   if (fs::exists(path)) return path;
   fs::copy_file(ALBUMCORE_TEMPLATE_DB, path);
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  ac::store::jetsql::ConfigureConnection(db);
-  Exec(db, "BEGIN");
-  Exec(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kItems) +
-               ") INSERT INTO AlbumItems (ItemID, ItemType, ItemDataMoniker, ItemThumbMoniker, Name, DateModified) "
-               "SELECT i, 0, 'file::/photos/' || i || '.jpg', 'file::/photos/' || i || '.jpg', 'Photo ' || i, "
-               "45000.5 FROM n");
-  Exec(db, "INSERT INTO PhotoItem (ItemID, cx, cy) SELECT ItemID, 640, 480 FROM AlbumItems");
-  Exec(db, "COMMIT");
-  sqlite3_close_v2(db);
+  bench::FillWithPhotos(path, kItems);
   return path;
 }
 
@@ -89,12 +64,12 @@ void BM_OpenClose_Raw(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
     ac::store::jetsql::ConfigureConnection(db);
-    Exec(db, "PRAGMA journal_mode=WAL");
-    Exec(db, "SELECT count(*) FROM MSysQueries");
+    bench::Exec(db, "PRAGMA journal_mode=WAL");
+    bench::Exec(db, "SELECT count(*) FROM MSysQueries");
     sqlite3_close_v2(db);
     sqlite3_open(path.c_str(), &db);
     ac::store::jetsql::ConfigureConnection(db);  // the catalogue's collation
-    Exec(db, "VACUUM INTO '" + compacted + "'");
+    bench::Exec(db, "VACUUM INTO '" + compacted + "'");
     sqlite3_close_v2(db);
     fs::rename(compacted, path);
   }

@@ -1,6 +1,7 @@
 #include "items/item/item_record.h"
 
 #include "com/oadate.h"
+#include "store/dao/stored_call.h"
 
 namespace albumcore::items {
 
@@ -8,18 +9,29 @@ namespace {
 
 using namespace item_columns;
 
-com::Variant Column(store::dao::Recordset& rows, std::string_view name) {
+bool Flag(const com::Variant& value) { return !value.isNull() && !value.isEmpty() && value.ToBool(); }
+
+}  // namespace
+
+com::Variant ColumnOf(store::dao::Recordset& rows, std::string_view name) {
   const int index = rows.FindField(name);
   return index < 0 ? com::Variant::Null() : rows.GetValue(index);
 }
 
-std::string Text(const com::Variant& value) { return value.vt() == com::VT_BSTR ? value.bstr().str() : std::string(); }
+int32_t WholeOrZero(const com::Variant& value) { return value.isNull() || value.isEmpty() ? 0 : value.ToI4(); }
 
-int32_t Whole(const com::Variant& value) { return value.isNull() || value.isEmpty() ? 0 : value.ToI4(); }
+std::string TextOrEmpty(const com::Variant& value) {
+  return value.vt() == com::VT_BSTR ? value.bstr().str() : std::string();
+}
 
-bool Flag(const com::Variant& value) { return !value.isNull() && !value.isEmpty() && value.ToBool(); }
-
-}  // namespace
+void WriteRow(store::dao::Database& db, std::string_view query, int32_t id,
+              std::initializer_list<std::pair<std::string_view, com::Variant>> values) {
+  auto rows = store::dao::OpenStored(db, query, {{"item_id", id}});
+  if (rows->IsEOF()) throw com::ComError(com::E_FAIL, std::string(query) + " finds no row for " + std::to_string(id));
+  rows->Edit();
+  for (const auto& [column, value] : values) rows->Fields(column).SetValue(value);
+  rows->Update();
+}
 
 com::Variant StoredDate(const com::Variant& value) {
   if (value.vt() == com::VT_DATE && com::FromOaDate(value.date())) return value;
@@ -27,25 +39,25 @@ com::Variant StoredDate(const com::Variant& value) {
 }
 
 void ReadItemRecord(store::dao::Recordset& rows, ItemRecord& record) {
-  record.type = Whole(Column(rows, kType));
-  record.dataMoniker = Text(Column(rows, kDataMoniker));
-  record.thumbMoniker = Text(Column(rows, kThumbMoniker));
-  record.soundMoniker = Text(Column(rows, kSoundMoniker));
-  record.dateCreated = StoredDate(Column(rows, kDateCreated));
-  record.dateModified = StoredDate(Column(rows, kDateModified));
-  record.size = Whole(Column(rows, kSize));
-  record.bigSize = Whole(Column(rows, kBigSize));
-  record.readOnly = Flag(Column(rows, kReadOnly));
-  record.isProtected = Flag(Column(rows, kProtected));
-  record.hidden = Flag(Column(rows, kHidden));
-  record.playable = Flag(Column(rows, kPlayable));
-  record.archived = Flag(Column(rows, kArchived));
-  record.backedUp = Flag(Column(rows, kBackedUp));  // null where the column is missing
-  record.rating = Whole(Column(rows, kRating));
-  record.dataXml = Column(rows, kDataXml);
-  record.fileUniqueId = Text(Column(rows, kFileUniqueId));
-  record.note = Text(Column(rows, kNote));
-  record.name = Text(Column(rows, kName));
+  record.type = WholeOrZero(ColumnOf(rows, kType));
+  record.dataMoniker = TextOrEmpty(ColumnOf(rows, kDataMoniker));
+  record.thumbMoniker = TextOrEmpty(ColumnOf(rows, kThumbMoniker));
+  record.soundMoniker = TextOrEmpty(ColumnOf(rows, kSoundMoniker));
+  record.dateCreated = StoredDate(ColumnOf(rows, kDateCreated));
+  record.dateModified = StoredDate(ColumnOf(rows, kDateModified));
+  record.size = WholeOrZero(ColumnOf(rows, kSize));
+  record.bigSize = WholeOrZero(ColumnOf(rows, kBigSize));
+  record.readOnly = Flag(ColumnOf(rows, kReadOnly));
+  record.isProtected = Flag(ColumnOf(rows, kProtected));
+  record.hidden = Flag(ColumnOf(rows, kHidden));
+  record.playable = Flag(ColumnOf(rows, kPlayable));
+  record.archived = Flag(ColumnOf(rows, kArchived));
+  record.backedUp = Flag(ColumnOf(rows, kBackedUp));  // null where the column is missing
+  record.rating = WholeOrZero(ColumnOf(rows, kRating));
+  record.dataXml = ColumnOf(rows, kDataXml);
+  record.fileUniqueId = TextOrEmpty(ColumnOf(rows, kFileUniqueId));
+  record.note = TextOrEmpty(ColumnOf(rows, kNote));
+  record.name = TextOrEmpty(ColumnOf(rows, kName));
 }
 
 }  // namespace albumcore::items

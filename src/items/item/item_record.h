@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "com/variant.h"
+#include "store/dao/database.h"
 #include "store/dao/recordset.h"
 
 namespace albumcore::items {
@@ -62,6 +65,17 @@ inline constexpr std::string_view kItemId = "ItemID";
 // `record`, keeping record.id. Strings that are not text read as empty; a
 // date that is no date reads as null; a table without BackedUp reads false.
 void ReadItemRecord(store::dao::Recordset& rows, ItemRecord& record);
+
+// Reading columns of a row as the records keep them: a column the table
+// lacks reads as null, null numbers as 0, anything but text as "".
+com::Variant ColumnOf(store::dao::Recordset& rows, std::string_view name);
+int32_t WholeOrZero(const com::Variant& value);
+std::string TextOrEmpty(const com::Variant& value);
+
+// Writes `values` into the one row the stored query `query` opens for
+// `id`, in one Edit/Update; E_FAIL (raised) when it opens none.
+void WriteRow(store::dao::Database& db, std::string_view query, int32_t id,
+              std::initializer_list<std::pair<std::string_view, com::Variant>> values);
 
 // A stored date as the record keeps it: VT_DATE when it is a date the
 // calendar can hold, VT_NULL otherwise.

@@ -82,11 +82,7 @@ HRESULT LumItem::LoadRecord() {
 }
 
 void LumItem::WriteItemColumns(std::initializer_list<ColumnValue> values) {
-  auto rows = store::dao::OpenStored(db(), "GetItemRecord", {{"item_id", record_.id}});
-  if (rows->IsEOF()) throw com::ComError(com::E_FAIL, "item " + std::to_string(record_.id) + " has no record");
-  rows->Edit();
-  for (const auto& [column, value] : values) rows->Fields(column).SetValue(value);
-  rows->Update();
+  WriteRow(db(), "GetItemRecord", record_.id, values);
 }
 
 HRESULT LumItem::Connect(com::IUnknown* pConnection, int32_t lItemID, com::IUnknown* pLibUserFields,

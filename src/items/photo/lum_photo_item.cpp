@@ -31,13 +31,6 @@ constexpr std::string_view kEvent = "Event";
 }  // namespace photo_columns
 namespace pc = photo_columns;
 
-com::Variant Column(store::dao::Recordset& rows, std::string_view name) {
-  const int index = rows.FindField(name);
-  return index < 0 ? com::Variant::Null() : rows.GetValue(index);
-}
-int32_t Whole(const com::Variant& v) { return v.isNull() || v.isEmpty() ? 0 : v.ToI4(); }
-std::string Text(const com::Variant& v) { return v.vt() == com::VT_BSTR ? v.bstr().str() : std::string(); }
-
 // A calendar time of the record as a date; null when it holds none.
 com::Variant DateOf(const file_system::SystemTime& t) {
   const std::optional<double> date =
@@ -67,24 +60,20 @@ void LumPhotoItem::LoadPhotoRecord() {
     rows->Fields("ItemID").SetValue(id);
     rows->Update();
   }
-  photo_.cx = Whole(Column(*rows, pc::kCx));
-  photo_.cy = Whole(Column(*rows, pc::kCy));
-  photo_.bitDepth = Whole(Column(*rows, pc::kBitDepth));
-  photo_.colorSpace = Whole(Column(*rows, pc::kColorSpace));
-  photo_.dpi = Whole(Column(*rows, pc::kDpi));
-  photo_.rotation = Whole(Column(*rows, pc::kRotation));
-  photo_.author = Text(Column(*rows, pc::kAuthor));
-  photo_.genre = Text(Column(*rows, pc::kGenre));
-  photo_.place = Text(Column(*rows, pc::kPlace));
-  photo_.event = Text(Column(*rows, pc::kEvent));
+  photo_.cx = WholeOrZero(ColumnOf(*rows, pc::kCx));
+  photo_.cy = WholeOrZero(ColumnOf(*rows, pc::kCy));
+  photo_.bitDepth = WholeOrZero(ColumnOf(*rows, pc::kBitDepth));
+  photo_.colorSpace = WholeOrZero(ColumnOf(*rows, pc::kColorSpace));
+  photo_.dpi = WholeOrZero(ColumnOf(*rows, pc::kDpi));
+  photo_.rotation = WholeOrZero(ColumnOf(*rows, pc::kRotation));
+  photo_.author = TextOrEmpty(ColumnOf(*rows, pc::kAuthor));
+  photo_.genre = TextOrEmpty(ColumnOf(*rows, pc::kGenre));
+  photo_.place = TextOrEmpty(ColumnOf(*rows, pc::kPlace));
+  photo_.event = TextOrEmpty(ColumnOf(*rows, pc::kEvent));
 }
 
 void LumPhotoItem::WritePhotoColumns(std::initializer_list<ColumnValue> values) {
-  auto rows = store::dao::OpenStored(db(), "GetPhotoItemRecord", {{"item_id", record().id}});
-  if (rows->IsEOF()) throw com::ComError(com::E_FAIL, "item " + std::to_string(record().id) + " has no PhotoItem row");
-  rows->Edit();
-  for (const auto& [column, value] : values) rows->Fields(column).SetValue(value);
-  rows->Update();
+  WriteRow(db(), "GetPhotoItemRecord", record().id, values);
 }
 
 HRESULT LumPhotoItem::GetNumber(int32_t* out, int32_t PhotoRecord::*field) const {

@@ -10,14 +10,7 @@
 namespace albumcore::items::testing {
 namespace {
 
-class Item : public ItemsTest {
- protected:
-  com::ComPtr<LumPhotoItem> Connected(int32_t id) {
-    auto item = com::MakeObject<LumPhotoItem>(services());
-    EXPECT_EQ(item->Connect(db_.get(), id, userFields_.get(), keywords_.get(), nullptr), com::S_OK);
-    return item;
-  }
-};
+using Item = ItemsTest;
 
 TEST_F(Item, EachPutWritesTheRowAndFiresItsEvent) {
   const int32_t id = InsertItem(0, "file::/p/a.jpg");

@@ -15,6 +15,7 @@
 #include "components/string_table/string_table.h"
 #include "events/subscription.h"
 #include "items/item/item_services.h"
+#include "items/photo/lum_photo_item.h"
 #include "recording_sink.h"
 #include "registry/registry_store.h"
 #include "server/config/config_keys.h"
@@ -79,6 +80,12 @@ class ItemsTest : public ::testing::Test {
     db_->Execute("INSERT INTO AlbumItems ( ItemType, ItemDataMoniker, Name ) VALUES (" + std::to_string(type) +
                  ", \"" + moniker + "\", \"" + name + "\")");
     return db_->OpenRecordset("SELECT Max(ItemID) FROM AlbumItems")->GetValue(0).ToI4();
+  }
+  // A photo item connected to row `id` with the library-wide collections.
+  com::ComPtr<LumPhotoItem> Connected(int32_t id) {
+    auto item = com::MakeObject<LumPhotoItem>(services());
+    EXPECT_EQ(item->Connect(db_.get(), id, userFields_.get(), keywords_.get(), nullptr), com::S_OK);
+    return item;
   }
   // The first column of the first row of Jet SQL `sql`, described.
   std::string Scalar(const std::string& sql) { return db_->OpenRecordset(sql)->GetValue(0).Describe(); }

@@ -12,11 +12,6 @@ namespace {
 
 class PhotoItem : public ItemsTest {
  protected:
-  com::ComPtr<LumPhotoItem> Connected(int32_t id) {
-    auto item = com::MakeObject<LumPhotoItem>(services());
-    EXPECT_EQ(item->Connect(db_.get(), id, userFields_.get(), keywords_.get(), nullptr), com::S_OK);
-    return item;
-  }
   std::string Columns(int32_t id) {
     auto rows = db_->OpenRecordset("SELECT cx, cy, BitDepth, dpi, Rotation FROM PhotoItem WHERE ItemID = " +
                                    std::to_string(id));
