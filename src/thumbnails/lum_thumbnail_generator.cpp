@@ -1,5 +1,7 @@
 #include "thumbnails/lum_thumbnail_generator.h"
 
+#include "typelib/kiv_library.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -230,8 +232,14 @@ HRESULT LumThumbnailGenerator::DeleteThumbnail(const com::Bstr& Moniker) {
 }
 
 HRESULT LumThumbnailGenerator::PutLibrary(com::IUnknown* pLib) {
-  library_ = com::ComPtr<com::IUnknown>(pLib);
-  return com::S_OK;
+  return com::CallGuard([&] {
+    library_ = com::ComPtr<com::IUnknown>(pLib);
+    // The thumbnail folder lies beside the library's catalogue file.
+    com::Bstr moniker;
+    if (auto library = com::QueryInterface<typelib::IKivLibrary>(pLib);
+        library && library->get_LibMoniker(&moniker) == com::S_OK && !moniker.empty())
+      SetLibraryPath(moniker.str());
+  });
 }
 
 HRESULT LumThumbnailGenerator::IsPending(int32_t lID, int32_t* lRet) {

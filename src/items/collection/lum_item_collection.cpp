@@ -11,6 +11,7 @@
 #include "items/monikers/thumbnail_monikers.h"
 #include "store/dao/stored_call.h"
 #include "thumbnails/lum_thumbnail_generator.h"
+#include "typelib/kiv_library.h"
 
 namespace albumcore::items {
 
@@ -160,9 +161,14 @@ HRESULT LumItemCollection::InsertRecord(int32_t type, std::string moniker, const
   if (!rows->IsEOF()) {
     if (type != kAlbumItemType) {
       id = rows->Fields(cols::kItemId).Value().ToI4();
-      // A changed file is read again by the library (UpdateItem) once the
-      // library object exists; until then the record stays as it is.
-      Instantiate(id);
+      rows.reset();
+      com::ComPtr<LumItem> item = Instantiate(id);
+      // A file changed since it was recorded is read again by the library.
+      auto library = com::QueryInterface<typelib::IKivLibrary>(library_);
+      if (item && library && !(item->record().dateModified == dateModified)) {
+        const HRESULT updated = library->UpdateItem(com::Bstr(moniker));
+        if (com::Failed(updated)) LogFailure("updating", id, updated);
+      }
       return com::S_FALSE;
     }
     // An album record always gets a moniker of its own.

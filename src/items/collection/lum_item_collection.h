@@ -18,10 +18,11 @@
 // The notification switch gates OnAlbumDestroyed (and the albums' "with
 // notifications on" events); CreateItem and CreateItemEx leave it on.
 //
-// Until the library and albums exist: pLib of Connect may be null, and
-// CreateItem does not ask the library to refresh an existing item whose
-// file date changed; the album slots answer E_NOTIMPL, and DestroyItem of
-// an album deletes its album row without emptying it first.
+// pLib of Connect (the library, IKivLibrary) may be null; with it,
+// CreateItem of a recorded file whose date changed asks the library to
+// read it again (UpdateItem). Until albums exist the album slots answer
+// E_NOTIMPL, and DestroyItem of an album deletes its album row without
+// emptying it first.
 //
 // Statuses: E_POINTER for a null pointer; E_FAIL when not connected;
 // E_INVALIDARG for a negative ID or dates that are not VT_DATE. Main loop

@@ -215,6 +215,32 @@ TEST_F(LibraryTest, CatalogueOperations) {
   EXPECT_EQ(library->UpdateItem(com::Bstr("file::/nowhere.jpg")), com::S_OK);
 }
 
+TEST_F(LibraryTest, AFileMetAgainWithAnotherDateIsReadAgain) {
+  auto library = Open(Path("u.db"));
+  const std::string moniker = "file::/photos/a.jpg";  // no file: no identifier, found by moniker
+  const int32_t id = CreateItem(*library, moniker);
+  items::LumItemCollection& items = *library->itemCollection();
+  auto thumbnailOf = [&] {
+    com::ComPtr<com::IUnknown> object;
+    library->GetItem(id, &object);
+    com::Bstr thumbnail;
+    com::QueryInterface<typelib::IKivItem>(object)->get_ThumbnailMoniker(&thumbnail);
+    return thumbnail.str();
+  };
+  ASSERT_EQ(items.SetItemThumbnailMoniker(id, com::Bstr("storage::t|i1.jpg")), com::S_OK);
+  int32_t again = -1;
+  const com::Variant sameDate = com::Variant::Date(45000.0), newDate = com::Variant::Date(45001.0);
+  auto create = [&](const com::Variant& date) {
+    return items.CreateItem(0, com::Bstr(moniker), com::Bstr(""), date, date, com::Bstr("n"), 0, 0, com::Bstr(""),
+                            &again);
+  };
+  EXPECT_EQ(create(sameDate), com::S_FALSE);
+  EXPECT_EQ(thumbnailOf(), "storage::t|i1.jpg");
+  EXPECT_EQ(create(newDate), com::S_FALSE);
+  EXPECT_EQ(again, id);
+  EXPECT_EQ(thumbnailOf(), moniker);  // its thumbnail is made again from the file
+}
+
 TEST_F(LibraryTest, CompactionRunsWhereTheContextSaysAndAReopenWaitsForIt) {
   std::vector<std::function<void()>> jobs;
   runLong_ = [&](std::function<void()> job) { jobs.push_back(std::move(job)); };
