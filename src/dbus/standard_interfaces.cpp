@@ -2,8 +2,12 @@
 
 #include "dbus/remote_album_core_events.h"
 #include "dbus/stubs/connection_point_stub.h"
+#include "dbus/stubs/device_item_stub.h"
+#include "dbus/stubs/item_collection_stub.h"
+#include "dbus/stubs/item_stub.h"
 #include "dbus/stubs/keywords_stub.h"
 #include "dbus/stubs/lib_factory_stub.h"
+#include "dbus/stubs/thumbnail_generator_stub.h"
 #include "dbus/stubs/user_fields_stub.h"
 
 namespace albumcore::dbus {
@@ -13,6 +17,11 @@ void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<typelib::IKivLibFactory, LibFactoryStub>();
   binding.AddInterface<typelib::IKivKeywords, KeywordsStub>();
   binding.AddInterface<typelib::IKivUserFields, UserFieldsStub>();
+  binding.AddInterface<typelib::IKivItemCollection, ItemCollectionStub>();
+  binding.AddInterface<typelib::IKivItem, ItemStub>();
+  binding.AddInterface<typelib::IKivPhotoItem, PhotoItemStub>();
+  binding.AddInterface<typelib::IKivDeviceItem, DeviceItemStub>();
+  binding.AddInterface<typelib::IKivThumbnailGenerator, ThumbnailGeneratorStub>();
   binding.AddSinkInterface(std::string(typelib::IKivAlbumCoreEvents::kInterfaceName), MakeRemoteAlbumCoreEventsSink);
 }
 

@@ -16,16 +16,6 @@ using com::HRESULT;
 using com::SafeArray;
 using com::Variant;
 
-// A generated proxy on one server object.
-template <class Interface>
-class Remote final : public sdbus::ProxyInterfaces<Interface> {
- public:
-  Remote(client::Session& session, const com::ComPtr<client::RemoteObject>& object)
-      : sdbus::ProxyInterfaces<Interface>(session.connection(), session.serverName(), object->path()) {
-    this->registerProxy();
-  }
-  ~Remote() { this->unregisterProxy(); }
-};
 using KeywordsProxy = Remote<::com::orvane::KIVALBUMCORELib::IKivKeywords_proxy>;
 using UserFieldsProxy = Remote<::com::orvane::KIVALBUMCORELib::IKivUserFields_proxy>;
 

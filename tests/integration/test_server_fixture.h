@@ -46,6 +46,19 @@ class TestServerFixture : public ::testing::Test {
   com::ComPtr<client::RemoteObject> pinned_;
 };
 
+// A generated proxy on one server object.
+template <class Interface>
+class Remote final : public sdbus::ProxyInterfaces<Interface> {
+ public:
+  Remote(client::Session& session, const sdbus::ObjectPath& path)
+      : sdbus::ProxyInterfaces<Interface>(session.connection(), session.serverName(), path) {
+    this->registerProxy();
+  }
+  Remote(client::Session& session, const com::ComPtr<client::RemoteObject>& object)
+      : Remote(session, object->path()) {}
+  ~Remote() { this->unregisterProxy(); }
+};
+
 // Polls `probe` (a short while: the bus announces a process's death a moment
 // after it happens) until it answers `expected`.
 template <class Probe>

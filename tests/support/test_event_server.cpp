@@ -5,15 +5,27 @@
 // "Test.Pinned", pinned for the life of the server as the catalogue server
 // pins its factory. "Test.Keywords" and "Test.UserFields" are the product's
 // library-wide keyword and user-field collections, connected to the
-// catalogue file ALBUMCORE_TEST_CATALOGUE names (opened on first use).
+// catalogue file ALBUMCORE_TEST_CATALOGUE names (opened on first use);
+// "Test.ItemCollection" is the product's item collection connected to the
+// same file and to those two collections, as a library connects it (its
+// machine hive, with the registration defaults, lies beside the file), and
+// "Test.DeviceItem" a device item over a DeviceItems row it adds to the file
+// (row 1: catalogue item 9001 on device album 9002).
 //
 //   albumcore_test_server            (bus from DBUS_SESSION_BUS_ADDRESS)
 #include <cstdio>
 #include <cstdlib>
 
 #include "ITestSource_adaptor.h"
+#include <filesystem>
+
 #include "com/guid.h"
+#include "components/file_system/file_system_component.h"
 #include "dbus/server_host.h"
+#include "items/collection/lum_item_collection.h"
+#include "items/device/lum_device_item.h"
+#include "registry/registry_store.h"
+#include "server/config/registration_defaults.h"
 #include "store/dao/engine.h"
 #include "tagging/keywords/lum_keywords_library.h"
 #include "tagging/user_fields/user_fields_library.h"
@@ -126,27 +138,69 @@ class TestSourceStub final : public dbus::Stub, public ::com::orvane::AlbumCore9
 
 namespace {
 
-// A library-wide collection of class T connected to the test catalogue.
-template <class T>
-albumcore::com::ComPtr<albumcore::com::IUnknown> MakeConnected(
-    albumcore::com::ComPtr<albumcore::store::dao::Database>& catalogue) {
-  namespace ac = albumcore;
-  if (!catalogue) {
+namespace ac = albumcore;
+
+// The test catalogue, opened on first use, with the library-wide keyword and
+// user-field collections that every class over it shares.
+class TestCatalogue {
+ public:
+  ac::com::ComPtr<ac::com::IUnknown> Keywords() { return Shared().keywords; }
+  ac::com::ComPtr<ac::com::IUnknown> UserFields() { return Shared().userFields; }
+
+  ac::com::ComPtr<ac::com::IUnknown> ItemCollection() {
+    Open& open = Shared();
+    const std::string hive = (std::filesystem::path(open.file).parent_path() / "machine.reg").string();
+    ac::registry::RegistryStore store(hive);
+    if (ac::config::WriteRegistrationDefaults(store, {}) != ac::registry::RegStatus::Ok) {
+      throw ac::com::ComError(ac::com::E_FAIL, "cannot write the machine hive " + hive);
+    }
+    const ac::items::ItemServices services{nullptr, &files_};
+    auto collection = ac::com::MakeObject<ac::items::LumItemCollection>(hive, services);
+    ac::com::ThrowIfFailed(collection->Connect(open.db.get(), open.userFields.get(), open.keywords.get(), nullptr));
+    return ac::com::ComPtr<ac::com::IUnknown>(static_cast<ac::typelib::IKivItemCollection*>(collection.get()));
+  }
+
+  ac::com::ComPtr<ac::com::IUnknown> DeviceItem() {
+    ac::store::dao::Database& db = *Shared().db;
+    db.Execute("INSERT INTO AlbumItems (ItemID, ItemType, Name) VALUES (9001, 0, 'song')");
+    db.Execute("INSERT INTO AlbumItems (ItemID, ItemType, Name) VALUES (9002, 9, 'player')");
+    db.Execute("INSERT INTO DeviceItems (ID, ItemID, AlbumID, TranscodedPath, BackupPath) "
+               "VALUES (1, 9001, 9002, '/media/player/song.m4a', '/backup/song.flac')");
+    auto item = ac::com::MakeObject<ac::items::LumDeviceItem>();
+    ac::com::ThrowIfFailed(item->Connect(&db, 1));
+    return ac::com::ComPtr<ac::com::IUnknown>(item);
+  }
+
+ private:
+  struct Open {
+    std::string file;
+    ac::com::ComPtr<ac::store::dao::Database> db;
+    ac::com::ComPtr<ac::tagging::keywords::LumKeywordsLibrary> keywords;
+    ac::com::ComPtr<ac::tagging::LumUserFieldsLibrary> userFields;
+  };
+
+  Open& Shared() {
+    if (open_.db) return open_;
     const char* path = std::getenv("ALBUMCORE_TEST_CATALOGUE");
     if (path == nullptr) throw ac::com::ComError(ac::com::E_FAIL, "ALBUMCORE_TEST_CATALOGUE is not set");
-    catalogue = ac::com::MakeObject<ac::store::dao::DBEngine>()->OpenDatabase(path);
+    Open open{path, ac::com::MakeObject<ac::store::dao::DBEngine>()->OpenDatabase(path),
+              ac::com::MakeObject<ac::tagging::keywords::LumKeywordsLibrary>(),
+              ac::com::MakeObject<ac::tagging::LumUserFieldsLibrary>()};
+    ac::com::ThrowIfFailed(open.keywords->Connect(open.db.get(), 0, nullptr));
+    ac::com::ThrowIfFailed(open.userFields->Connect(open.db.get(), 0, nullptr));
+    open_ = std::move(open);
+    return open_;
   }
-  auto collection = ac::com::MakeObject<T>();
-  ac::com::ThrowIfFailed(collection->Connect(catalogue.get(), 0, nullptr));
-  return ac::com::ComPtr<ac::com::IUnknown>(collection);
-}
+
+  Open open_;
+  ac::file_system::FileSystemComponent files_;
+};
 
 }  // namespace
 
 int main() {
-  namespace ac = albumcore;
   try {
-    ac::com::ComPtr<ac::store::dao::Database> catalogue;
+    TestCatalogue catalogue;
     ac::dbus::ServerHost host("com.orvane.AlbumCore9Test", false);
     auto makeSource = [] { return ac::com::ComPtr<ac::com::IUnknown>(ac::com::MakeObject<ac::testing::EventSource>()); };
     host.classes().Register({"TestEventSource", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C3}"),
@@ -154,13 +208,17 @@ int main() {
     host.classes().Register({"TestPinned", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C4}"),
                              "Test.Pinned", "TestPinned Class", true, makeSource});
     host.classes().Register({"TestKeywords", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C5}"),
-                             "Test.Keywords", "TestKeywords Class", true, [&catalogue] {
-                               return MakeConnected<ac::tagging::keywords::LumKeywordsLibrary>(catalogue);
-                             }});
+                             "Test.Keywords", "TestKeywords Class", true,
+                             [&catalogue] { return catalogue.Keywords(); }});
     host.classes().Register({"TestUserFields", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C6}"),
-                             "Test.UserFields", "TestUserFields Class", true, [&catalogue] {
-                               return MakeConnected<ac::tagging::LumUserFieldsLibrary>(catalogue);
-                             }});
+                             "Test.UserFields", "TestUserFields Class", true,
+                             [&catalogue] { return catalogue.UserFields(); }});
+    host.classes().Register({"TestItemCollection", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C7}"),
+                             "Test.ItemCollection", "TestItemCollection Class", true,
+                             [&catalogue] { return catalogue.ItemCollection(); }});
+    host.classes().Register({"TestDeviceItem", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C8}"),
+                             "Test.DeviceItem", "TestDeviceItem Class", true,
+                             [&catalogue] { return catalogue.DeviceItem(); }});
     host.binding().AddInterface<ac::testing::EventSource, ac::testing::TestSourceStub>();
     ac::com::ComPtr<ac::com::IUnknown> pinned;
     ac::com::ThrowIfFailed(host.classes().CreateInstance("Test.Pinned", nullptr, &pinned));
