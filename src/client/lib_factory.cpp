@@ -20,6 +20,18 @@ LibFactory::LibFactory(std::shared_ptr<Session> session) : session_(std::move(se
 
 LibFactory::~LibFactory() = default;
 
+com::HRESULT LibFactory::Open(const std::string& path, com::ComPtr<RemoteObject>* library) {
+  auto [hr, object] = CallServer(*session_, [&] { return proxy_->Open(path); });
+  // The reply counted a reference for this client, even with a failure.
+  com::ComPtr<RemoteObject> held = object == "/" ? nullptr : session_->Adopt(object);
+  if (library != nullptr) *library = std::move(held);
+  return static_cast<com::HRESULT>(hr);
+}
+
+com::HRESULT LibFactory::Close(const std::string& path) {
+  return static_cast<com::HRESULT>(CallServer(*session_, [&] { return proxy_->Close(path); }));
+}
+
 com::HRESULT LibFactory::RegWriteToLocalMachine(const std::string& keyPath, const std::string& valueName,
                                                 const com::Variant& value) {
   auto wire = dbus::EncodeVariant(value, &session_->marshaller());

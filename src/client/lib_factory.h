@@ -14,6 +14,11 @@ class LibFactory {
   // refuses.
   explicit LibFactory(std::shared_ptr<Session> session);
 
+  // Opens the catalogue at `path` (made from the template when missing);
+  // every Open is matched by a Close.
+  com::HRESULT Open(const std::string& path, com::ComPtr<RemoteObject>* library);
+  com::HRESULT Close(const std::string& path);
+
   com::HRESULT RegWriteToLocalMachine(const std::string& keyPath, const std::string& valueName,
                                       const com::Variant& value);
   // The type of `value` on entry selects what is read.

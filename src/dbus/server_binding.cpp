@@ -1,5 +1,7 @@
 #include "dbus/server_binding.h"
 
+#include <algorithm>
+
 #include "com/connection_point.h"
 #include "dbus/stubs/class_objects_stub.h"
 #include "dbus/stubs/object_stub.h"
@@ -98,6 +100,19 @@ void ServerBinding::ConfirmOnBus(const std::string& uniqueName) {
 void ServerBinding::CountReference(Exported& exported, const std::string& path, const std::string& client) {
   Record(client).refs[path]++;
   exported.refs++;
+  AddToTotal(1);
+}
+
+void ServerBinding::AddToTotal(uint64_t count) {
+  const bool wasHeld = totalRefs_ > 0;
+  totalRefs_ += count;
+  if (!wasHeld && totalRefs_ > 0 && heldObserver_) heldObserver_(true);
+}
+
+void ServerBinding::TakeFromTotal(uint64_t count) {
+  const bool wasHeld = totalRefs_ > 0;
+  totalRefs_ -= std::min(count, totalRefs_);
+  if (wasHeld && totalRefs_ == 0 && heldObserver_) heldObserver_(false);
 }
 
 sdbus::ObjectPath ServerBinding::HandOut(const ComPtr<IUnknown>& object, const std::string& client) {
@@ -148,6 +163,7 @@ HRESULT ServerBinding::Release(const std::string& path, const std::string& clien
   if (mine == held.end()) return com::E_ACCESSDENIED;
   if (--mine->second == 0) held.erase(mine);
   if (--it->second->refs == 0 && !it->second->pinned) Unexport(path);
+  TakeFromTotal(1);
   return com::S_OK;
 }
 
@@ -167,13 +183,16 @@ void ServerBinding::ClientLeft(const std::string& uniqueName) {
   auto record = clients_.find(uniqueName);
   if (record == clients_.end()) return;
   record->second.state->onBus = false;
+  uint64_t dropped = 0;
   for (const auto& [path, count] : record->second.refs) {
     auto it = byPath_.find(path);
     if (it == byPath_.end()) continue;
     it->second->refs -= count;
+    dropped += count;
     if (it->second->refs == 0 && !it->second->pinned) Unexport(path);
   }
   clients_.erase(record);
+  TakeFromTotal(dropped);
 }
 
 ComPtr<IUnknown> ServerBinding::Find(const std::string& path) const {

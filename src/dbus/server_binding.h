@@ -91,6 +91,12 @@ class ServerBinding {
   com::HRESULT Unadvise(const com::ComPtr<com::IUnknown>& source, const std::string& interfaceName, uint32_t cookie,
                         const std::string& client);
 
+  // Told true when clients come to hold a reference to any object (pinned
+  // ones included) while they held none, false when they hold none any
+  // more: what a local server's exit waits for.
+  void SetHeldObserver(std::function<void(bool anyHeld)> observer) { heldObserver_ = std::move(observer); }
+  bool AnyClientReference() const { return totalRefs_ > 0; }
+
   std::shared_ptr<ClientState> Client(const std::string& uniqueName);
   sdbus::IConnection& connection() { return connection_; }
   com::ClassRegistry& classes() { return classes_; }
@@ -118,6 +124,8 @@ class ServerBinding {
   void ConfirmOnBus(const std::string& uniqueName);
   void ClientLeft(const std::string& uniqueName);
   void Unexport(const std::string& path);
+  void AddToTotal(uint64_t count);
+  void TakeFromTotal(uint64_t count);
   Exported& Export(const com::ComPtr<com::IUnknown>& object, const std::string& path);
 
   sdbus::IConnection& connection_;
@@ -130,6 +138,8 @@ class ServerBinding {
   std::map<std::string, ClientRecord> clients_;
   std::vector<std::unique_ptr<Exported>> unexported_;  // destroyed on the next loop turn
   uint64_t nextObjectNumber_ = 1;
+  uint64_t totalRefs_ = 0;  // all clients' references to all objects
+  std::function<void(bool)> heldObserver_;
   std::unique_ptr<WorkQueue> work_;
   std::unique_ptr<sdbus::IObject> entryPoint_;
   std::unique_ptr<Stub> entryStub_;

@@ -27,6 +27,7 @@
 #include "events/subscription.h"
 #include "items/collection/lum_item_collection.h"
 #include "library/library_context.h"
+#include "server/class_ids.h"
 #include "store/catalogue/catalogue_session.h"
 #include "tagging/keywords/lum_keywords_library.h"
 #include "tagging/user_fields/user_fields_library.h"
@@ -37,7 +38,7 @@ namespace albumcore::library {
 class LumLibrary final : public com::ComObject, public typelib::IKivLibrary, public events::AlbumCoreEventsSource {
  public:
   static constexpr std::string_view kClassName = "LumLibrary";
-  static constexpr std::string_view kClassId = "{F33866FE-D828-48DC-AEE6-9A788EB523E3}";
+  static constexpr std::string_view kClassId = server::kLumLibraryClsid;
 
   explicit LumLibrary(LibraryContext context);
   ~LumLibrary() override;

@@ -1,13 +1,29 @@
 #include "server/activation_file.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+
+#include "server/installed_files.h"
 
 namespace albumcore::server {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The executable as the bus splits an Exec line (shell rules): quoted when
+// it holds anything but plain path characters.
+std::string ExecWord(const std::string& path) {
+  if (path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._+-") ==
+      std::string::npos) {
+    return path;
+  }
+  std::string quoted = "'";
+  for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
 
 std::string ActivationFilePath(const std::string& busName) {
   fs::path base;
@@ -21,34 +37,12 @@ std::string ActivationFilePath(const std::string& busName) {
 }
 
 bool InstallActivationFile(const std::string& busName, const std::string& executable, std::string* error) {
-  const fs::path path = ActivationFilePath(busName);
-  std::error_code ec;
-  fs::create_directories(path.parent_path(), ec);
-  const fs::path temp = path.string() + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << "[D-BUS Service]\nName=" << busName << "\nExec=" << executable << "\n";
-    if (!out.flush()) {
-      *error = "cannot write " + temp.string();
-      return false;
-    }
-  }
-  fs::rename(temp, path, ec);
-  if (ec) {
-    *error = "cannot install " + path.string() + ": " + ec.message();
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(ActivationFilePath(busName),
+                             "[D-BUS Service]\nName=" + busName + "\nExec=" + ExecWord(executable) + "\n", error);
 }
 
 bool RemoveActivationFile(const std::string& busName, std::string* error) {
-  std::error_code ec;
-  fs::remove(ActivationFilePath(busName), ec);
-  if (ec) {
-    *error = ec.message();
-    return false;
-  }
-  return true;
+  return RemoveInstalledFile(ActivationFilePath(busName), error);
 }
 
 }  // namespace albumcore::server

@@ -22,8 +22,10 @@ store::dao::SqlLimits LimitsOf(const config::SqlConfinementSettings& sql) {
 }  // namespace
 
 void RegisterClasses(com::ClassRegistry& classes, const ServerContext& context) {
-  classes.Register({"LumLibFactory", *com::Guid::Parse(kLumLibFactoryClsid), "Zeph.TovLibFactory",
-                    "LumLibFactory Class", /*singleInstance=*/true, [&context, &classes] {
+  classes.Register({std::string(kLumLibFactory.name), *com::Guid::Parse(kLumLibFactory.clsid),
+                    std::string(kLumLibFactory.progId),
+                    ClassDescription(kLumLibFactory), /*singleInstance=*/true,
+                    [&context, &classes] {
                       library::LibraryTableSettings libraries;
                       libraries.library.registryPath = context.registryPath;
                       libraries.library.services = {context.strings, context.files};

@@ -43,7 +43,10 @@ class ChildProcess {
 
 class PrivateBus {
  public:
-  PrivateBus();
+  // Anyone may own any name and call anything; with `policyFolder`, the bus
+  // refuses as a system bus does (no name owned, no method called but what
+  // a policy file in that folder allows).
+  explicit PrivateBus(const std::string& policyFolder = {});
   ~PrivateBus();
   const std::string& address() const { return address_; }
   const std::string& directory() const { return dir_; }

@@ -53,6 +53,12 @@ inline constexpr std::string_view kSampleMediaFolderValue = "SimpleMediaFilePath
 inline constexpr std::string_view kSqlFoldersValue = "SqlExternalFolders";
 inline constexpr std::string_view kSqlBudgetValue = "SqlStatementBudgetMs";
 
+// Values of kAlbumKey that time the server's own ending (idle_settings.h):
+// the period of the service's idle tick and how long a local server waits
+// once no client holds anything, in milliseconds.
+inline constexpr std::string_view kIdleTickValue = "IdleTickMs";
+inline constexpr std::string_view kLocalExitDelayValue = "LocalServerExitDelayMs";
+
 // The named item-type filters, each a key below kFiltersKey.
 inline constexpr std::string_view kFilterAll = "NAX_FILTER_ALL";
 inline constexpr std::string_view kFilterProjects = "NAX_FILTER_PROJECTS";

@@ -43,48 +43,50 @@ std::string JoinNumbers(std::span<const int> numbers) {
   return text;
 }
 
-RegStatus AddFilter(Hive& hive, std::string_view filterName, std::span<const int> types) {
+void AddFilter(OwnedEntries& entries, std::string_view filterName, std::span<const int> types) {
   std::string filterKey = KeyBelow(kFiltersKey, filterName);
-  for (int type : types) {
-    if (RegStatus s = hive.CreateKey(KeyBelow(filterKey, std::to_string(type))); s != RegStatus::Ok) return s;
-  }
-  return hive.CreateKey(filterKey);  // present even if a table were empty
+  for (int type : types) entries.Key(KeyBelow(filterKey, std::to_string(type)));
+  entries.Key(filterKey);  // present even if a table were empty
 }
 
 bool Contains(std::span<const int> types, int type) { return std::find(types.begin(), types.end(), type) != types.end(); }
 
-RegStatus AddMediaType(Hive& hive, int type) {
+void AddMediaType(OwnedEntries& entries, int type) {
   std::string key = KeyBelow(kFileMediaTypesKey, std::to_string(type));
-  std::string nameId = std::string(kMediaTypeNamePrefix) + std::to_string(type);
-  RegStatus s = hive.SetString(key, kMediaTypeNameIdValue, nameId);
-  if (s == RegStatus::Ok) s = hive.SetString(key, kMediaTypeNameXmlValue, kMediaTypeStringFile);
-  if (s == RegStatus::Ok && type == kPhotoItemType) s = hive.SetString(key, kItemObjectClsidValue, server::kLumPhotoItemClsid);
-  if (s == RegStatus::Ok && Contains(kPhotoDescriptorTypes, type)) {
-    s = hive.SetString(key, kTypeDescriptorClsidValue, server::kLumPhotoTypePropertiesDescriptorClsid);
+  entries.Value(key, std::string(kMediaTypeNameIdValue), std::string(kMediaTypeNamePrefix) + std::to_string(type));
+  entries.Value(key, std::string(kMediaTypeNameXmlValue), std::string(kMediaTypeStringFile));
+  if (type == kPhotoItemType) {
+    entries.Value(key, std::string(kItemObjectClsidValue), std::string(server::kLumPhotoItemClsid));
   }
-  if (s == RegStatus::Ok && Contains(kNoDescriptorTypes, type)) {
-    s = hive.SetString(key, kTypeDescriptorClsidValue, server::kNoClassClsid);
+  if (Contains(kPhotoDescriptorTypes, type)) {
+    entries.Value(key, std::string(kTypeDescriptorClsidValue), std::string(server::kLumPhotoTypePropertiesDescriptorClsid));
   }
-  return s;
+  if (Contains(kNoDescriptorTypes, type)) {
+    entries.Value(key, std::string(kTypeDescriptorClsidValue), std::string(server::kNoClassClsid));
+  }
 }
 
 }  // namespace
 
-RegStatus ApplyRegistrationDefaults(Hive& hive, const InstallLocations& install) {
-  RegStatus s = hive.SetString(kAlbumKey, kDbLocationValue, install.templateFolder);
-  if (s == RegStatus::Ok) s = hive.SetString(kAlbumKey, kDbNameValue, install.templateName);
-  if (s == RegStatus::Ok) s = hive.SetString(kResourcesKey, kResourceRootValue, install.resourceRoot);
-  if (s == RegStatus::Ok) s = AddFilter(hive, kFilterAll, kAllTypes);
-  if (s == RegStatus::Ok) s = AddFilter(hive, kFilterProjects, kProjectTypes);
-  if (s == RegStatus::Ok) s = AddFilter(hive, kFilterItems, kItemTypes);
-  if (s == RegStatus::Ok) s = hive.SetString(kFileMediaTypesKey, kUiOrderValue, JoinNumbers(kMediaTypeOrder));
-  for (int type : kMediaTypeOrder) {
-    if (s == RegStatus::Ok) s = AddMediaType(hive, type);
-  }
+OwnedEntries RegistrationDefaults(const InstallLocations& install) {
+  OwnedEntries entries;
+  const std::string album(kAlbumKey);
+  entries.Value(album, std::string(kDbLocationValue), install.templateFolder);
+  entries.Value(album, std::string(kDbNameValue), install.templateName);
+  entries.Value(std::string(kResourcesKey), std::string(kResourceRootValue), install.resourceRoot);
+  AddFilter(entries, kFilterAll, kAllTypes);
+  AddFilter(entries, kFilterProjects, kProjectTypes);
+  AddFilter(entries, kFilterItems, kItemTypes);
+  entries.Value(std::string(kFileMediaTypesKey), std::string(kUiOrderValue), JoinNumbers(kMediaTypeOrder));
+  for (int type : kMediaTypeOrder) AddMediaType(entries, type);
   for (const server::NodePluginClass& plugin : server::kNodePluginClasses) {
-    if (s == RegStatus::Ok) s = hive.SetString(kPluginsKey, plugin.prefix, plugin.clsid);
+    entries.Value(std::string(kPluginsKey), std::string(plugin.prefix), std::string(plugin.clsid));
   }
-  return s;
+  return entries;
+}
+
+RegStatus ApplyRegistrationDefaults(Hive& hive, const InstallLocations& install) {
+  return RegistrationDefaults(install).WriteTo(hive);
 }
 
 RegStatus WriteRegistrationDefaults(registry::RegistryStore& store, const InstallLocations& install) {

@@ -6,6 +6,8 @@
 // Defaults own their values and overwrite them; they never delete a value or
 // key a person added, and the subkeys they create keep the order of the
 // tables below. Running the registration twice gives the same file.
+// Unregistration removes them again as owned entries (owned_entries.h): the
+// values, and the keys left empty.
 //
 // Failure: the store's status (registry_store.h); on failure nothing at all
 // is written, since the whole set is one edit of the hive.
@@ -16,6 +18,7 @@
 
 #include "registry/hive.h"
 #include "registry/registry_store.h"
+#include "server/config/owned_entries.h"
 
 namespace albumcore::config {
 
@@ -25,6 +28,10 @@ struct InstallLocations {
   std::string templateName;    // its file name
   std::string resourceRoot;    // the folder of the per-language string folders
 };
+
+// The defaults as owned entries: what registration writes and
+// unregistration removes. The install locations do not matter for removal.
+OwnedEntries RegistrationDefaults(const InstallLocations& install);
 
 // Writes the defaults in one atomic replacement of the hive file.
 registry::RegStatus WriteRegistrationDefaults(registry::RegistryStore& store, const InstallLocations& install);
