@@ -14,7 +14,8 @@ class LibFactory {
   // refuses.
   explicit LibFactory(std::shared_ptr<Session> session);
 
-  // Opens the catalogue at `path` (made from the template when missing);
+  // Opens the catalogue at `path` (made from the template when missing; an
+  // absolute path, as the server compares paths exactly);
   // every Open is matched by a Close.
   com::HRESULT Open(const std::string& path, com::ComPtr<RemoteObject>* library);
   com::HRESULT Close(const std::string& path);

@@ -50,7 +50,8 @@ class ClientMarshaller final : public ObjectMarshaller {
 }  // namespace
 
 ServerBinding::ServerBinding(sdbus::IConnection& connection, MainLoop& loop, com::ClassRegistry& classes)
-    : connection_(connection), loop_(loop), classes_(classes), work_(std::make_unique<WorkQueue>(loop)) {}
+    : connection_(connection), loop_(loop), classes_(classes), work_(std::make_unique<WorkQueue>(loop)),
+      longWork_(std::make_unique<WorkQueue>(loop)) {}
 
 ServerBinding::~ServerBinding() = default;
 

@@ -102,6 +102,9 @@ class ServerBinding {
   com::ClassRegistry& classes() { return classes_; }
   // The worker for calls that must not wait on the main loop.
   WorkQueue& work() { return *work_; }
+  // A second worker for calls long by nature (a catalogue file's repair or
+  // compaction), so that they never hold up the short ones on work().
+  WorkQueue& longWork() { return *longWork_; }
   size_t ExportedCountForTesting() const { return byPath_.size(); }
   size_t ClientCountForTesting() const { return clients_.size(); }
   // References all clients together hold on the object at `path`.
@@ -141,6 +144,7 @@ class ServerBinding {
   uint64_t totalRefs_ = 0;  // all clients' references to all objects
   std::function<void(bool)> heldObserver_;
   std::unique_ptr<WorkQueue> work_;
+  std::unique_ptr<WorkQueue> longWork_;
   std::unique_ptr<sdbus::IObject> entryPoint_;
   std::unique_ptr<Stub> entryStub_;
   std::unique_ptr<sdbus::IProxy> busWatch_;

@@ -7,6 +7,7 @@
 #include "dbus/stubs/item_stub.h"
 #include "dbus/stubs/keywords_stub.h"
 #include "dbus/stubs/lib_factory_stub.h"
+#include "dbus/stubs/library_stub.h"
 #include "dbus/stubs/thumbnail_generator_stub.h"
 #include "dbus/stubs/user_fields_stub.h"
 
@@ -22,6 +23,8 @@ void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<typelib::IKivPhotoItem, PhotoItemStub>();
   binding.AddInterface<typelib::IKivDeviceItem, DeviceItemStub>();
   binding.AddInterface<typelib::IKivThumbnailGenerator, ThumbnailGeneratorStub>();
+  binding.AddInterface<typelib::IKivLibrary, LibraryStub>();
+  binding.AddInterface<typelib::IItemCollectionOwner, ItemCollectionOwnerStub>();
   binding.AddSinkInterface(std::string(typelib::IKivAlbumCoreEvents::kInterfaceName), MakeRemoteAlbumCoreEventsSink);
 }
 

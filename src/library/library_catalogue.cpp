@@ -176,7 +176,7 @@ HRESULT LumLibrary::GetTotalInfo(const com::Bstr& bstrItemTypeList, int32_t* pCo
     if (!types) return com::E_INVALIDARG;
     std::string sql = "SELECT SearchDomain.ItemID, SearchDomain.Size, SearchDomain.BigSize FROM AlbumItems AS SearchDomain WHERE ";
     sql += types->empty() ? " (SearchDomain.ItemType < 8 OR SearchDomain.ItemType > 16)"
-                          : "SearchDomain.ItemType IN (" + sqltext::FormatIdList(*types) + ")";
+                          : "SearchDomain.ItemType IN " + sqltext::FormatIdList(*types);
     auto rows = db().OpenRecordset(sql);
     int64_t n = 0;
     uint64_t total = 0;
@@ -195,24 +195,39 @@ HRESULT LumLibrary::GetTotalInfo(const com::Bstr& bstrItemTypeList, int32_t* pCo
 
 // The file.
 
+// Repair and compaction use an engine of their own with the library's
+// limits: neither touches the session, so the job may run on any thread.
+
+typelib::ILibraryFileJobs::Job LumLibrary::RepairJob(const com::Bstr& bstrName) {
+  return [limits = context_.limits, name = bstrName.str()] {
+    return com::CallGuard([&] {
+      auto engine = com::MakeObject<store::dao::DBEngine>();
+      engine->SetLimits(limits);
+      const store::dao::RepairReport report = engine->RepairDatabase(name);
+      if (report.damaged)
+        std::fprintf(stderr, "library: %s was repaired: %lld rows kept, %lld lost; the damaged file is %s\n",
+                     name.c_str(), static_cast<long long>(report.rowsKept()),
+                     static_cast<long long>(report.rowsLost()), report.damagedCopy.c_str());
+    });
+  };
+}
+
+typelib::ILibraryFileJobs::Job LumLibrary::CompactJob(const com::Bstr& bstrSource, const com::Bstr& bstrTarget) {
+  return [limits = context_.limits, source = bstrSource.str(), target = bstrTarget.str()] {
+    return com::CallGuard([&] {
+      auto engine = com::MakeObject<store::dao::DBEngine>();
+      engine->SetLimits(limits);
+      engine->CompactDatabase(source, target);
+    });
+  };
+}
+
 HRESULT LumLibrary::RepairDatabase(const com::Bstr& bstrName) {
-  return com::CallGuard([&] {
-    auto engine = session_ ? com::ComPtr<store::dao::DBEngine>(&session_->engine())
-                           : com::MakeObject<store::dao::DBEngine>();
-    const store::dao::RepairReport report = engine->RepairDatabase(bstrName.str());
-    if (report.damaged)
-      std::fprintf(stderr, "library: %s was repaired: %lld rows kept, %lld lost; the damaged file is %s\n",
-                   bstrName.c_str(), static_cast<long long>(report.rowsKept()),
-                   static_cast<long long>(report.rowsLost()), report.damagedCopy.c_str());
-  });
+  return com::CallGuard([&] { return RepairJob(bstrName)(); });
 }
 
 HRESULT LumLibrary::CompactDatabase(const com::Bstr& bstrSource, const com::Bstr& bstrTarget) {
-  return com::CallGuard([&] {
-    auto engine = session_ ? com::ComPtr<store::dao::DBEngine>(&session_->engine())
-                           : com::MakeObject<store::dao::DBEngine>();
-    engine->CompactDatabase(bstrSource.str(), bstrTarget.str());
-  });
+  return com::CallGuard([&] { return CompactJob(bstrSource, bstrTarget)(); });
 }
 
 HRESULT LumLibrary::get_OpenDatabaseVersion(int32_t* pVal) {

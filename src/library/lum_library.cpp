@@ -130,6 +130,13 @@ HRESULT LumLibrary::get_Keywords(com::ComPtr<com::IUnknown>* pVal) {
   });
 }
 
+HRESULT LumLibrary::GetItemCollection(com::ComPtr<com::IUnknown>* ppCollection) {
+  return com::CallGuard([&] {
+    auto& out = com::CheckOut(ppCollection);
+    out = com::ComPtr<com::IUnknown>(static_cast<typelib::IKivItemCollection*>(&items()));
+  });
+}
+
 HRESULT LumLibrary::get_Database(com::ComPtr<com::IUnknown>* pVal) {
   return com::CallGuard([&]() -> HRESULT {
     auto& out = com::CheckOut(pVal);

@@ -10,9 +10,13 @@
 //
 // The relay passes every event of the three shared objects on, unchanged,
 // on the library's own IKivAlbumCoreEvents point. IsAlive asks the
-// library's sinks (ProbeAlive waits for remote answers; IsAlive itself
-// answers what the sinks in this process said, S_OK while a remote answer
-// is still out).
+// library's sinks (ProbeAlive, offered as IAsyncLivenessProbe, waits for
+// remote answers; IsAlive itself answers what the sinks in this process
+// said, S_OK while a remote answer is still out).
+//
+// Beside IKivLibrary it offers its item collection (IItemCollectionOwner)
+// and its repair and compaction as jobs that may run off the main loop
+// (ILibraryFileJobs).
 //
 // Slots whose objects do not exist yet (node tree, MRU and clipboard,
 // searches, date enumerator, copy and merge of catalogues, albums made from
@@ -31,11 +35,18 @@
 #include "store/catalogue/catalogue_session.h"
 #include "tagging/keywords/lum_keywords_library.h"
 #include "tagging/user_fields/user_fields_library.h"
+#include "typelib/item_collection_owner.h"
 #include "typelib/kiv_library.h"
+#include "typelib/library_file_jobs.h"
 
 namespace albumcore::library {
 
-class LumLibrary final : public com::ComObject, public typelib::IKivLibrary, public events::AlbumCoreEventsSource {
+class LumLibrary final : public com::ComObject,
+                         public typelib::IKivLibrary,
+                         public typelib::IItemCollectionOwner,
+                         public typelib::ILibraryFileJobs,
+                         public com::IAsyncLivenessProbe,
+                         public events::AlbumCoreEventsSource {
  public:
   static constexpr std::string_view kClassName = "LumLibrary";
   static constexpr std::string_view kClassId = server::kLumLibraryClsid;
@@ -123,9 +134,13 @@ class LumLibrary final : public com::ComObject, public typelib::IKivLibrary, pub
   com::HRESULT GetReadOnly(const com::Bstr& bstrRequestID, com::Variant* pvarReadOnly) override;
   com::HRESULT GetThumbnailGenerator(com::ComPtr<com::IUnknown>* pGenerator) override;
 
+  com::HRESULT GetItemCollection(com::ComPtr<com::IUnknown>* ppCollection) override;
+  Job RepairJob(const com::Bstr& bstrName) override;
+  Job CompactJob(const com::Bstr& bstrSource, const com::Bstr& bstrTarget) override;
+
   // Asks the subscribed clients whether one is still there (remote ones
   // answer later, on the main loop): S_OK, or E_FAIL when all are gone.
-  void ProbeAlive(std::function<void(com::HRESULT)> done);
+  void ProbeAlive(std::function<void(com::HRESULT)> done) override;
   bool connected() const noexcept { return static_cast<bool>(session_); }
   int32_t mruLength() const noexcept { return mruLength_; }
   items::LumItemCollection* itemCollection() const noexcept { return items_.get(); }

@@ -10,8 +10,7 @@
 #include <sstream>
 #include <thread>
 
-#include "client/lib_factory.h"
-#include "private_bus.h"
+#include "catalogue_server_fixture.h"
 
 namespace albumcore::testing {
 namespace {
@@ -19,64 +18,10 @@ namespace {
 using com::HRESULT;
 using com::Variant;
 
-constexpr const char* kServerName = "com.orvane.AlbumCore9";
+constexpr const char* kServerName = kCatalogueServerName;
 constexpr const char* kAlbumKey = "SOFTWARE\\Orvane\\Crestkit9\\Album";
 
-class FactoryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    bus_ = std::make_unique<PrivateBus>();
-    registryPath_ = bus_->directory() + "/machine.reg";
-    server_ = StartServer();
-    ASSERT_TRUE(WaitForName(bus_->address(), kServerName));
-    session_ = client::Session::Connect(bus_->address());
-    factory_ = std::make_unique<client::LibFactory>(session_);
-  }
-
-  std::map<std::string, std::string> Env() const {
-    return {{"DBUS_SESSION_BUS_ADDRESS", bus_->address()},
-            {"ALBUMCORE_REGISTRY", registryPath_},
-            {"XDG_DATA_HOME", bus_->directory()}};  // where a registration puts the activation file
-  }
-  // Reads what the server logs until a line holds `words` (true) or it has
-  // been quiet for a while (false).
-  bool ServerSaid(const std::string& words) {
-    for (std::string line = server_->ReadLine(5000); !line.empty(); line = server_->ReadLine(5000)) {
-      if (line.find(words) != std::string::npos) return true;
-    }
-    return false;
-  }
-  std::unique_ptr<ChildProcess> StartServer() {
-    return std::make_unique<ChildProcess>(std::vector<std::string>{ALBUMCORE_SERVER}, Env(), true);
-  }
-  // Runs albumctl; returns its exit code and what it printed.
-  std::pair<int, std::string> Albumctl(std::vector<std::string> args, std::map<std::string, std::string> env = {}) {
-    args.insert(args.begin(), ALBUMCORE_ALBUMCTL);
-    if (env.empty()) env = Env();
-    ChildProcess tool(args, env, true);
-    std::string out = tool.ReadAll();
-    return {tool.WaitExitCode(), out};
-  }
-  // Runs albumctl; expects its exit code and that its output holds `says`.
-  void ExpectAlbumctl(std::vector<std::string> args, int code, const std::string& says,
-                      std::map<std::string, std::string> env = {}) {
-    auto [exit, out] = Albumctl(std::move(args), std::move(env));
-    EXPECT_EQ(exit, code) << out;
-    EXPECT_NE(out.find(says), std::string::npos) << "expected \"" << says << "\" in: " << out;
-  }
-  std::string RegistryText() const {
-    std::ifstream in(registryPath_, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  std::unique_ptr<PrivateBus> bus_;
-  std::string registryPath_;
-  std::unique_ptr<ChildProcess> server_;
-  std::shared_ptr<client::Session> session_;
-  std::unique_ptr<client::LibFactory> factory_;
-};
+using FactoryTest = CatalogueServerFixture;
 
 TEST_F(FactoryTest, StringsAndNumbersRoundTripThroughTheRegistryFile) {
   EXPECT_EQ(factory_->RegWriteToLocalMachine(kAlbumKey, "Greeting", Variant("hello \"world\" é")), com::S_OK);

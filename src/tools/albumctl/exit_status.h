@@ -7,6 +7,7 @@
 //   3  the command line is wrong
 //   4  a failure: the server or the engine answered an error status, or a
 //      file (a catalogue, the registry) could not be used
+//   5  the library named does not exist (only `library open` makes one)
 #pragma once
 
 #include <stdexcept>
@@ -19,10 +20,18 @@ enum ExitStatus : int {
   kExitUnreachable = 2,
   kExitUsage = 3,
   kExitFailure = 4,
+  kExitNoLibrary = 5,
 };
 
 // The answer is "no" (exit kExitNo); the message says what was not there.
 class NegativeAnswer : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// No catalogue file where a command was told to find its library (exit
+// kExitNoLibrary): commands other than `library open` never make one.
+class LibraryNotFound : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

@@ -10,9 +10,12 @@
 //   albumctl db check|repair|upgrade|version catalogue.db
 //   albumctl db compact catalogue.db compacted.db
 //   albumctl file info ~/Pictures/*.jpg
+//   albumctl library open|close|info ~/Pictures/pictures.db
+//   albumctl watch --library ~/Pictures/pictures.db
 //
 // Exit status: see exit_status.h (0 success, 1 the answer is no, 2 the
-// server could not be reached, 3 a wrong command line, 4 a failure).
+// server could not be reached, 3 a wrong command line, 4 a failure, 5 no
+// library at the path given).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -22,12 +25,18 @@
 #include "db_commands.h"
 #include "exit_status.h"
 #include "file_commands.h"
+#include "library_commands.h"
 #include "reg_commands.h"
+#include "watch_command.h"
 
 int main(int argc, char** argv) {
   namespace ac = albumcore;
   CLI::App app{"Command-line client of the media catalogue server"};
   app.require_subcommand(1);
+  app.footer(
+      "Exit status: 0 success; 1 the answer is no (nothing found, nothing written); 2 the server cannot be "
+      "reached; 3 the command line is wrong; 4 a failure (the server or the engine refused, a file cannot be "
+      "used); 5 no library at the path given.");
   std::string busAddress;
   std::string serverName = ac::client::kDefaultServerName;
   app.add_option("--bus", busAddress, "D-Bus address (default: the session bus)");
@@ -45,6 +54,8 @@ int main(int argc, char** argv) {
   ac::tools::AddRegCommands(app, connect);
   ac::tools::AddDbCommands(app);
   ac::tools::AddFileCommands(app);
+  ac::tools::AddLibraryCommands(app, connect);
+  ac::tools::AddWatchCommand(app, connect);
 
   try {
     app.parse(argc, argv);
@@ -52,6 +63,9 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? ac::tools::kExitSuccess : ac::tools::kExitUsage;
   } catch (const ac::tools::ToldFailure&) {
     return ac::tools::kExitFailure;
+  } catch (const ac::tools::LibraryNotFound& e) {
+    std::cerr << "albumctl: " << e.what() << "\n";
+    return ac::tools::kExitNoLibrary;
   } catch (const ac::tools::NegativeAnswer& e) {
     std::cerr << "albumctl: " << e.what() << "\n";
     return ac::tools::kExitNo;

@@ -186,6 +186,10 @@ TEST_F(LibraryTest, CatalogueOperations) {
   EXPECT_EQ(count, 3);
   EXPECT_EQ(big, 2);
   EXPECT_EQ(size, 5);
+  ASSERT_EQ(library->GetTotalInfo(com::Bstr("2, 3"), &count, &big, &size), com::S_OK);  // all three are type 0
+  EXPECT_EQ(count, 0);
+  ASSERT_EQ(library->GetTotalInfo(com::Bstr("0"), &count, &big, &size), com::S_OK);
+  EXPECT_EQ(count, 3);
   EXPECT_EQ(library->GetTotalInfo(com::Bstr("0; DROP TABLE AlbumItems"), &count, &big, &size), com::E_INVALIDARG);
 
   int32_t exist = -1;

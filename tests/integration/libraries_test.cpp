@@ -1,0 +1,204 @@
+// Libraries over a real bus: the real server, clients in this process and
+// albumctl runs.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "IKivKeywords_proxy.h"
+#include "IKivLibrary_proxy.h"
+#include "catalogue_server_fixture.h"
+#include "client/event_sink.h"
+#include "client/library.h"
+#include "typelib/kiv_album_core_events.h"
+
+namespace albumcore::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using com::HRESULT;
+
+using KeywordsProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivKeywords_proxy>;
+using LibraryProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivLibrary_proxy>;
+
+class KeywordSink final : public typelib::AlbumCoreEventsSink, public HeardLines {
+ public:
+  HRESULT OnKeywordCreated(int32_t id) override { return Add("OnKeywordCreated " + std::to_string(id)); }
+};
+
+class LibraryTest : public CatalogueServerFixture {
+ protected:
+  LibraryTest() { registered_ = true; }
+  void SetUp() override {
+    CatalogueServerFixture::SetUp();
+    dir_ = bus_->directory() + "/libraries";
+    fs::create_directories(dir_);
+  }
+
+  // Opens `path` through the fixture's factory; null when refused.
+  std::unique_ptr<client::Library> Open(const std::string& path, HRESULT expected = com::S_OK) {
+    com::ComPtr<client::RemoteObject> object;
+    EXPECT_EQ(factory_->Open(path, &object), expected) << path;
+    if (!object) return nullptr;
+    return std::make_unique<client::Library>(session_, object);
+  }
+  // Lines albumctl printed until one holds `words`.
+  static bool Printed(ChildProcess& child, const std::string& words) {
+    for (std::string line = child.ReadLine(10000); !line.empty(); line = child.ReadLine(10000)) {
+      if (line.find(words) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(LibraryTest, TwoClientsShareOneLibraryAndHearItsKeywords) {
+  const std::string path = dir_ + "/pictures.db";
+  auto first = Open(path);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(fs::exists(path));  // made from the template
+
+  // A second client gets the same object, and with it the same session.
+  auto otherSession = client::Session::Connect(bus_->address());
+  client::LibFactory otherFactory(otherSession);
+  com::ComPtr<client::RemoteObject> otherObject;
+  ASSERT_EQ(otherFactory.Open(path, &otherObject), com::S_OK);
+  EXPECT_EQ(otherObject->path(), first->object()->path());
+  client::Library second(otherSession, otherObject);
+
+  int32_t count = -1;
+  uint64_t bytes = 1;
+  EXPECT_EQ(second.TotalInfo("", count, bytes), com::S_OK);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(bytes, 0u);
+  bool exist = true;
+  EXPECT_EQ(second.FilesOfTypeExist(0, exist), com::S_OK);
+  EXPECT_FALSE(exist);
+
+  // The second client listens to the library; the first creates a keyword
+  // in the library's own collection, which both reach by path.
+  auto sink = com::MakeObject<KeywordSink>();
+  client::EventSink exported(*otherSession, sink);
+  client::Subscription subscription(second.object(), exported);
+  ASSERT_EQ(subscription.status(), com::S_OK);
+  com::ComPtr<client::RemoteObject> keywords, othersKeywords;
+  ASSERT_EQ(first->Keywords(keywords), com::S_OK);
+  ASSERT_EQ(second.Keywords(othersKeywords), com::S_OK);
+  EXPECT_EQ(keywords->path(), othersKeywords->path());
+  KeywordsProxy proxy(*session_, keywords->path());
+  auto [created, id] = proxy.Create("Beach");
+  ASSERT_EQ(created, com::S_OK);
+  EXPECT_EQ(sink->WaitFor(1), std::vector<std::string>{"OnKeywordCreated " + std::to_string(id)});
+
+  // The probe reaches the listening client and comes back.
+  EXPECT_EQ(first->IsAlive(), com::S_OK);
+  EXPECT_EQ(factory_->Close(path), com::S_OK);
+  EXPECT_EQ(otherFactory.Close(path), com::S_OK);
+}
+
+TEST_F(LibraryTest, IsAliveFollowsTheClientsThatWatch) {
+  const std::string path = dir_ + "/watched.db";
+  auto library = Open(path);
+  ASSERT_TRUE(library);
+  com::ComPtr<client::RemoteObject> keywords;
+  ASSERT_EQ(library->Keywords(keywords), com::S_OK);
+  KeywordsProxy proxy(*session_, keywords->path());
+  auto startWatch = [&] {
+    auto watch = std::make_unique<ChildProcess>(
+        std::vector<std::string>{ALBUMCORE_ALBUMCTL, "watch", "--library", path}, Env(), true);
+    EXPECT_TRUE(Printed(*watch, "watching " + path));
+    return watch;
+  };
+
+  // A watch prints what the library relays, and ends cleanly when asked:
+  // its subscription goes with it.
+  auto watch = startWatch();
+  auto [created, id] = proxy.Create("Alps");
+  ASSERT_EQ(created, com::S_OK);
+  EXPECT_TRUE(Printed(*watch, "OnKeywordCreated " + std::to_string(id)));
+  EXPECT_EQ(library->IsAlive(), com::S_OK);
+  watch->Signal(SIGTERM);
+  EXPECT_EQ(watch->WaitExitCode(), 0);
+  EXPECT_EQ(library->IsAlive(), com::S_OK);  // nobody listens: nobody to miss
+
+  // A watch that is killed leaves a sink that no longer answers.
+  watch = startWatch();
+  EXPECT_EQ(library->IsAlive(), com::S_OK);
+  watch->Signal(SIGKILL);
+  watch->Wait();
+  EXPECT_TRUE(WaitUntil([&] { return library->IsAlive() == com::E_FAIL; }));
+}
+
+TEST_F(LibraryTest, HostilePathsAndArgumentsGetStatusesAndTheServerGoesOn) {
+  EXPECT_FALSE(Open(dir_, com::E_INVALIDARG));  // a folder
+  EXPECT_FALSE(Open("", com::E_INVALIDARG));
+  com::ComPtr<client::RemoteObject> none;
+  EXPECT_TRUE(com::Failed(factory_->Open(dir_ + "/missing/in.db", &none)));
+  EXPECT_FALSE(none);
+  EXPECT_FALSE(fs::exists(dir_ + "/missing"));
+  const std::string text = dir_ + "/notes.db";
+  std::ofstream(text) << "not a catalogue\n";
+  EXPECT_TRUE(com::Failed(factory_->Open(text, &none)));
+  EXPECT_EQ(fs::file_size(text), 16u);  // left as it was
+
+  // The server still serves, and refuses bad arguments with statuses.
+  const std::string path = dir_ + "/good.db";
+  auto library = Open(path);
+  ASSERT_TRUE(library);
+  int32_t count = 0;
+  uint64_t bytes = 0;
+  EXPECT_EQ(library->TotalInfo("0; DROP TABLE AlbumItems", count, bytes), com::E_INVALIDARG);
+  com::Variant values;
+  EXPECT_TRUE(com::IsJetError(library->EnumerateFieldValues("SELECT FROM WHERE", values)));
+  EXPECT_EQ(library->TotalInfo("0,2", count, bytes), com::S_OK);
+
+  // A slot not served yet answers its status, with empty values.
+  LibraryProxy raw(*session_, library->object()->path());
+  auto nodes = raw.GetNodes("root");
+  EXPECT_EQ(std::get<0>(nodes), static_cast<uint32_t>(com::E_NOTIMPL));
+  EXPECT_EQ(dbus::DecodeVariant(std::get<1>(nodes), nullptr), com::Variant());
+  auto listing = raw.GetSQLItems2("SELECT * FROM AlbumItems", "");
+  EXPECT_EQ(std::get<0>(listing), static_cast<uint32_t>(com::E_NOTIMPL));
+  EXPECT_EQ(dbus::DecodeVariant(std::get<14>(listing), nullptr), com::Variant());
+
+  // albumctl says what is wrong, with a status a script can tell apart.
+  ExpectAlbumctl({"library", "info", dir_}, 4, "is a folder");
+  ExpectAlbumctl({"library", "info", dir_ + "/nothing.db"}, 5, "library not found");
+  ExpectAlbumctl({"library", "open", dir_ + "/missing/in.db"}, 4, "does not exist");
+  ExpectAlbumctl({"library", "info", text}, 4, "not a library catalogue");
+  ExpectAlbumctl({"library", "info"}, 3, "path is required");
+  EXPECT_FALSE(fs::exists(dir_ + "/nothing.db"));
+  EXPECT_EQ(library->TotalInfo("", count, bytes), com::S_OK);
+}
+
+TEST_F(LibraryTest, CompactionRepliesFromTheWorker) {
+  const std::string path = dir_ + "/big.db";
+  auto library = Open(path);
+  ASSERT_TRUE(library);
+  LibraryProxy raw(*session_, library->object()->path());
+  const std::string copy = dir_ + "/copy.db";
+  EXPECT_EQ(raw.CompactDatabase(path, copy), com::S_OK);
+  EXPECT_TRUE(fs::exists(copy));
+  EXPECT_EQ(raw.CompactDatabase(path, copy), static_cast<uint32_t>(com::JetError(3204)));  // the target exists
+  EXPECT_EQ(raw.RepairDatabase(copy), com::S_OK);
+  EXPECT_EQ(raw.RepairDatabase(dir_ + "/absent.db"), static_cast<uint32_t>(com::JetError(3024)));
+}
+
+TEST_F(LibraryTest, AlbumctlKeepsALibraryOpenBetweenOpenAndClose) {
+  const std::string path = dir_ + "/kept.db";
+  ExpectAlbumctl({"library", "open", path}, 0, "created " + path);
+  // A library open in the server keeps its write-ahead log beside it.
+  EXPECT_TRUE(fs::exists(path + "-wal"));
+  auto [code, info] = Albumctl({"library", "info", path});
+  EXPECT_EQ(code, 0) << info;
+  EXPECT_NE(info.find("items    0\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("size     0 bytes\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("version  "), std::string::npos) << info;
+  EXPECT_TRUE(fs::exists(path + "-wal"));  // info's own open was closed, `open`'s was not
+  ExpectAlbumctl({"library", "close", path}, 0, "");
+  EXPECT_TRUE(WaitUntil([&] { return !fs::exists(path + "-wal"); }));
+}
+
+}  // namespace
+}  // namespace albumcore::testing
