@@ -26,9 +26,9 @@ class KeywordSink final : public typelib::AlbumCoreEventsSink, public HeardLines
   HRESULT OnKeywordCreated(int32_t id) override { return Add("OnKeywordCreated " + std::to_string(id)); }
 };
 
-class LibraryTest : public CatalogueServerFixture {
+class LibraryBusTest : public CatalogueServerFixture {
  protected:
-  LibraryTest() { registered_ = true; }
+  LibraryBusTest() { registered_ = true; }
   void SetUp() override {
     CatalogueServerFixture::SetUp();
     dir_ = bus_->directory() + "/libraries";
@@ -53,7 +53,7 @@ class LibraryTest : public CatalogueServerFixture {
   std::string dir_;
 };
 
-TEST_F(LibraryTest, TwoClientsShareOneLibraryAndHearItsKeywords) {
+TEST_F(LibraryBusTest, TwoClientsShareOneLibraryAndHearItsKeywords) {
   const std::string path = dir_ + "/pictures.db";
   auto first = Open(path);
   ASSERT_TRUE(first);
@@ -97,7 +97,7 @@ TEST_F(LibraryTest, TwoClientsShareOneLibraryAndHearItsKeywords) {
   EXPECT_EQ(otherFactory.Close(path), com::S_OK);
 }
 
-TEST_F(LibraryTest, IsAliveFollowsTheClientsThatWatch) {
+TEST_F(LibraryBusTest, IsAliveFollowsTheClientsThatWatch) {
   const std::string path = dir_ + "/watched.db";
   auto library = Open(path);
   ASSERT_TRUE(library);
@@ -130,7 +130,7 @@ TEST_F(LibraryTest, IsAliveFollowsTheClientsThatWatch) {
   EXPECT_TRUE(WaitUntil([&] { return library->IsAlive() == com::E_FAIL; }));
 }
 
-TEST_F(LibraryTest, HostilePathsAndArgumentsGetStatusesAndTheServerGoesOn) {
+TEST_F(LibraryBusTest, HostilePathsAndArgumentsGetStatusesAndTheServerGoesOn) {
   EXPECT_FALSE(Open(dir_, com::E_INVALIDARG));  // a folder
   EXPECT_FALSE(Open("", com::E_INVALIDARG));
   com::ComPtr<client::RemoteObject> none;
@@ -172,7 +172,7 @@ TEST_F(LibraryTest, HostilePathsAndArgumentsGetStatusesAndTheServerGoesOn) {
   EXPECT_EQ(library->TotalInfo("", count, bytes), com::S_OK);
 }
 
-TEST_F(LibraryTest, CompactionRepliesFromTheWorker) {
+TEST_F(LibraryBusTest, CompactionRepliesFromTheWorker) {
   const std::string path = dir_ + "/big.db";
   auto library = Open(path);
   ASSERT_TRUE(library);
@@ -185,7 +185,7 @@ TEST_F(LibraryTest, CompactionRepliesFromTheWorker) {
   EXPECT_EQ(raw.RepairDatabase(dir_ + "/absent.db"), static_cast<uint32_t>(com::JetError(3024)));
 }
 
-TEST_F(LibraryTest, AlbumctlKeepsALibraryOpenBetweenOpenAndClose) {
+TEST_F(LibraryBusTest, AlbumctlKeepsALibraryOpenBetweenOpenAndClose) {
   const std::string path = dir_ + "/kept.db";
   ExpectAlbumctl({"library", "open", path}, 0, "created " + path);
   // A library open in the server keeps its write-ahead log beside it.
