@@ -56,5 +56,12 @@ SELECT Name, DateCreated, Hidden FROM AlbumItems ORDER BY ItemID;
 COMMIT;
 SQL
   step "$ctl" db check "$library"
+
+  # The same library served: each command opens it in the server for its
+  # own run; `library open` would keep it open between runs.
+  step "$ctl" library info "$library"
+  step "$ctl" item list --library "$library"
+  step "$ctl" item set 1 rating 4 --library "$library"
+  step "$ctl" item show 1 --library "$library"
 ' demo "$BIN"
 rm -rf "$demo"

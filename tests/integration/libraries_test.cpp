@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../unit/components/file_system/test_images.h"
 #include "IKivKeywords_proxy.h"
 #include "IKivLibrary_proxy.h"
 #include "catalogue_server_fixture.h"
@@ -198,6 +199,68 @@ TEST_F(LibraryBusTest, AlbumctlKeepsALibraryOpenBetweenOpenAndClose) {
   EXPECT_TRUE(fs::exists(path + "-wal"));  // info's own open was closed, `open`'s was not
   ExpectAlbumctl({"library", "close", path}, 0, "");
   EXPECT_TRUE(WaitUntil([&] { return !fs::exists(path + "-wal"); }));
+}
+
+TEST_F(LibraryBusTest, AlbumctlImportsListsShowsAndChangesItems) {
+  const std::string path = dir_ + "/photos.db";
+  ExpectAlbumctl({"library", "open", path}, 0, "created");
+  const std::string photos = dir_ + "/photos";
+  fs::create_directories(photos + "/2024");
+  ASSERT_TRUE(file_system::testing::WriteImage(photos + "/beach.jpg", {.width = 120, .height = 80}));
+  ASSERT_TRUE(file_system::testing::WriteImage(photos + "/2024/alps.png", {.width = 64, .height = 48}));
+  std::ofstream(photos + "/notes.txt") << "no media\n";
+
+  // A watch on the library hears each item made by another client.
+  auto watch = std::make_unique<ChildProcess>(
+      std::vector<std::string>{ALBUMCORE_ALBUMCTL, "watch", "--library", path}, Env(), true);
+  ASSERT_TRUE(Printed(*watch, "watching"));
+
+  // A folder is imported whole, files of no media type left out; the second
+  // time everything is there already.
+  ExpectAlbumctl({"item", "import", photos, "--library", path}, 0,
+                 "created 2, already there 0, failed 0 (1 files of no media type left out)");
+  EXPECT_TRUE(Printed(*watch, "OnItemCreated"));
+  auto env = Env();
+  env["ALBUMCTL_LIBRARY"] = path;
+  ExpectAlbumctl({"item", "import", photos + "/beach.jpg", photos + "/gone.jpg"}, 4,
+                 "created 0, already there 1, failed 1", env);
+
+  // The list shows what the server read from the files: the sizes on disk.
+  auto [listed, list] = Albumctl({"item", "list", "--library", path});
+  ASSERT_EQ(listed, 0) << list;
+  EXPECT_NE(list.find("alps.png"), std::string::npos) << list;
+  EXPECT_NE(list.find(std::to_string(fs::file_size(photos + "/beach.jpg")) + "       0  beach.jpg"),
+            std::string::npos)
+      << list;
+  int32_t count = 0;
+  uint64_t bytes = 0;
+  auto library = Open(path);
+  ASSERT_TRUE(library);
+  ASSERT_EQ(library->TotalInfo("", count, bytes), com::S_OK);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(bytes, fs::file_size(photos + "/beach.jpg") + fs::file_size(photos + "/2024/alps.png"));
+
+  // Changes through albumctl are the item's, and announced.
+  com::Variant ids;
+  ASSERT_EQ(library->EnumerateFieldValues("SELECT ItemID FROM AlbumItems WHERE Name = 'beach.jpg'", ids), com::S_OK);
+  const std::string id = ids.array().get(0).ToString();
+  ExpectAlbumctl({"item", "set", id, "rating", "4", "--library", path}, 0, "");
+  ExpectAlbumctl({"item", "set", id, "note", "low tide", "--library", path}, 0, "");
+  EXPECT_TRUE(Printed(*watch, "OnItemChanged " + id));
+  auto [shown, show] = Albumctl({"item", "show", id, "--library", path});
+  ASSERT_EQ(shown, 0) << show;
+  EXPECT_NE(show.find("rating    4\n"), std::string::npos) << show;
+  EXPECT_NE(show.find("note      low tide\n"), std::string::npos) << show;
+  EXPECT_NE(show.find("picture   120 x 80 pixels"), std::string::npos) << show;
+
+  // Wrong input: a rating that is no number, an ID with no item, a field
+  // that does not exist, a library that is not there.
+  ExpectAlbumctl({"item", "set", id, "rating", "four", "--library", path}, 3, "whole number");
+  ExpectAlbumctl({"item", "show", "99999", "--library", path}, 1, "no item 99999");
+  ExpectAlbumctl({"item", "set", id, "colour", "red", "--library", path}, 3, "colour");
+  ExpectAlbumctl({"item", "list", "--library", dir_ + "/none.db"}, 5, "library not found");
+  watch->Signal(SIGTERM);
+  EXPECT_EQ(watch->WaitExitCode(), 0);
 }
 
 }  // namespace

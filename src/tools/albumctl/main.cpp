@@ -11,6 +11,8 @@
 //   albumctl db compact catalogue.db compacted.db
 //   albumctl file info ~/Pictures/*.jpg
 //   albumctl library open|close|info ~/Pictures/pictures.db
+//   albumctl item import ~/Pictures/2024 --library ~/Pictures/pictures.db
+//   albumctl item list|show|set ... --library ~/Pictures/pictures.db
 //   albumctl watch --library ~/Pictures/pictures.db
 //
 // Exit status: see exit_status.h (0 success, 1 the answer is no, 2 the
@@ -25,6 +27,7 @@
 #include "db_commands.h"
 #include "exit_status.h"
 #include "file_commands.h"
+#include "item_commands.h"
 #include "library_commands.h"
 #include "reg_commands.h"
 #include "watch_command.h"
@@ -55,6 +58,7 @@ int main(int argc, char** argv) {
   ac::tools::AddDbCommands(app);
   ac::tools::AddFileCommands(app);
   ac::tools::AddLibraryCommands(app, connect);
+  ac::tools::AddItemCommands(app, connect);
   ac::tools::AddWatchCommand(app, connect);
 
   try {
