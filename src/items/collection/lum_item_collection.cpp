@@ -70,6 +70,11 @@ ItemStatements& LumItemCollection::statements() {
 }
 
 void LumItemCollection::DropCache() noexcept {
+  for (auto& [id, cached] : albums_) {
+    cached.relay.reset();
+    cached.album->Disconnect();
+  }
+  albums_.clear();
   for (auto& [id, cached] : items_) {
     cached.relay.reset();
     cached.item->Disconnect();
@@ -118,8 +123,7 @@ com::ComPtr<LumItem> LumItemCollection::Instantiate(int32_t id) {
   com::ComPtr<LumItem> item = MakeItemObject(ItemClasses::Of(registryPath_).ClassOf(type), services_);
   com::ThrowIfFailed(item->Connect(db_.get(), id, libUserFields_.get(), libKeywords_.get(),
                                    static_cast<typelib::IKivThumbnailGenerator*>(generator_.get())));
-  events::Subscription relay(item.get(), IKivAlbumCoreEvents::kInterfaceName, relay_.get());
-  items_.emplace(id, Cached{item, std::move(relay)});
+  items_.emplace(id, Cached{item, RelayFrom(static_cast<typelib::IKivItem*>(item.get()))});
   return item;
 }
 
@@ -268,6 +272,10 @@ HRESULT LumItemCollection::CreateItem2(int32_t ItemType, const com::Bstr& bstrMo
 
 void LumItemCollection::FireItemDestroyed(int32_t id) { relay_->OnItemDestroyed(id); }
 
+events::Subscription LumItemCollection::RelayFrom(com::IUnknown* source) {
+  return events::Subscription(source, IKivAlbumCoreEvents::kInterfaceName, relay_.get());
+}
+
 HRESULT LumItemCollection::DestroyItem(int32_t lItemID) {
   return com::CallGuard([&]() -> HRESULT {
     if (!connected()) return com::E_FAIL;
@@ -277,8 +285,23 @@ HRESULT LumItemCollection::DestroyItem(int32_t lItemID) {
     int32_t isAlbum = 0;
     com::ThrowIfFailed(item->IsAlbum(&isAlbum));
     if (isAlbum != 0) {
-      // Emptying the album first (its entries destroyed for a playlist)
-      // comes with the album objects.
+      // Emptied first: a playlist destroys its entries, an album unlinks them.
+      com::ComPtr<albums::AlbumBase> album;
+      try {
+        album = Album(lItemID, -1);
+      } catch (const com::ComError& e) {
+        // A class still to come (a device album): its row goes unemptied.
+        if (e.hr() != com::E_NOTIMPL) throw;
+        std::fprintf(stderr, "item collection: album %d is destroyed without emptying it: %s\n", lItemID, e.what());
+      }
+      if (album) {
+        album->EmptyAlbumRecursively(item->record().type != kAlbumItemType ? 1 : 0);
+        if (auto it = albums_.find(lItemID); it != albums_.end()) {
+          it->second.relay.reset();
+          it->second.album->Disconnect();
+          albums_.erase(it);
+        }
+      }
       store::dao::ExecuteStored(db(), "DestroyAlbum", {{"album_id", lItemID}});
     }
     std::string thumbnail;
@@ -361,37 +384,5 @@ HRESULT LumItemCollection::SetItemThumbnailMoniker(int32_t lItemID, const com::B
     return com::S_OK;
   });
 }
-
-HRESULT LumItemCollection::FindAlbumFromMoniker(const com::Bstr& bstrAlbumMoniker, int32_t* plAlbumID) {
-  return com::CallGuard([&] {
-    int32_t& id = com::CheckOut(plAlbumID);
-    db();
-    id = FindByMoniker(bstrAlbumMoniker.str()).value_or(-5);
-  });
-}
-
-// The album side arrives with the album objects.
-HRESULT LumItemCollection::CreateAlbum(const com::Bstr&, const com::Bstr&, int32_t, int32_t*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::CreateAlbumCustom(const com::Bstr&, const com::Bstr&, int32_t, int32_t, int32_t*) {
-  return com::E_NOTIMPL;
-}
-HRESULT LumItemCollection::CreateAlbumUnique(const com::Bstr&, const com::Bstr&, int32_t, int32_t, const com::Bstr&,
-                                             int32_t*) {
-  return com::E_NOTIMPL;
-}
-HRESULT LumItemCollection::CreateAlbumForItem(int32_t) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::CreateAlbumForItemCustom(int32_t, int32_t) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::DeleteAlbumForItem(int32_t) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::DestroyAlbum(int32_t lItemID) { return DestroyItem(lItemID); }
-HRESULT LumItemCollection::InstantiateAlbum(int32_t, com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::InstantiateAlbumCustom(int32_t, int32_t, com::ComPtr<com::IUnknown>*) {
-  return com::E_NOTIMPL;
-}
-HRESULT LumItemCollection::GetSpecialAlbumID(int32_t, int32_t*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::GetMRUSection(const com::Bstr&, int32_t*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_Shoebox(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_SearchResults(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_AllFiles(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_AllAlbums(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
 
 }  // namespace albumcore::items

@@ -20,9 +20,13 @@
 //
 // pLib of Connect (the library, IKivLibrary) may be null; with it,
 // CreateItem of a recorded file whose date changed asks the library to
-// read it again (UpdateItem). Until albums exist the album slots answer
-// E_NOTIMPL, and DestroyItem of an album deletes its album row without
-// emptying it first.
+// read it again (UpdateItem).
+//
+// Albums (album_operations.cpp): the collection makes, finds, instantiates
+// (cached, relayed like items) and destroys them; DestroyItem of an album
+// empties it first (a playlist destroys its entries). The virtual albums
+// (shoebox, search results, all files, all albums), device albums and the
+// recently-used sections answer E_NOTIMPL until their classes exist.
 //
 // Statuses: E_POINTER for a null pointer; E_FAIL when not connected;
 // E_INVALIDARG for a negative ID or dates that are not VT_DATE. Main loop
@@ -35,6 +39,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "albums/album/album_base.h"
 #include "events/event_source.h"
 #include "events/notification_switch.h"
 #include "events/subscription.h"
@@ -118,6 +123,10 @@ class LumItemCollection final : public com::ComObject,
     com::ComPtr<LumItem> item;
     events::Subscription relay;
   };
+  struct CachedAlbum {
+    com::ComPtr<albums::AlbumBase> album;
+    events::Subscription relay;
+  };
   // What the identity check answers: make a new record (with the file's
   // identifier, empty when it has none), or use the existing item `id`.
   struct Identity {
@@ -144,6 +153,13 @@ class LumItemCollection final : public com::ComObject,
                       int32_t bigSize, int32_t size, const com::Bstr& soundMoniker, com::IUnknown* fillFrom,
                       bool fill, int32_t* pid);
   void FireItemDestroyed(int32_t id);
+  // Subscribes the collection's relay to an object it made.
+  events::Subscription RelayFrom(com::IUnknown* source);
+  // The album object of `albumID`, cached; null when it has no album row.
+  com::ComPtr<albums::AlbumBase> Album(int32_t albumID, int32_t albumType);
+  // Writes a new album item under `parent` (kNoAlbumId: under none) and its
+  // album row, announced unless `quiet`.
+  int32_t NewAlbum(const com::Bstr& cover, const com::Bstr& name, int32_t parent, int32_t albumType, bool quiet);
   void DropCache() noexcept;
 
   std::string registryPath_;
@@ -158,6 +174,7 @@ class LumItemCollection final : public com::ComObject,
   std::unique_ptr<ItemStatements> statements_;
   events::NotificationSwitch notify_;
   std::unordered_map<int32_t, Cached> items_;
+  std::unordered_map<int32_t, CachedAlbum> albums_;
   std::optional<int32_t> mruAlbumId_;
 };
 

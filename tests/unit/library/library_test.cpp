@@ -199,7 +199,7 @@ TEST_F(LibraryTest, CatalogueOperations) {
   EXPECT_EQ(exist, 0);
 
   com::Variant names;
-  ASSERT_EQ(library->EnumerateFieldValues(com::Bstr("SELECT Name FROM AlbumItems ORDER BY ItemID"), &names),
+  ASSERT_EQ(library->EnumerateFieldValues(com::Bstr("SELECT Name FROM AlbumItems WHERE ItemType = 0 ORDER BY ItemID"), &names),
             com::S_OK);
   EXPECT_EQ(names.array().size(), 3u);
 

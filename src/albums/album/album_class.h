@@ -1,0 +1,58 @@
+// What makes one album class differ from another: its icon, its display
+// name and cover when it is a special album, which item types it takes,
+// whether clients may rename it, and how it lists its items. One row per
+// class, declared once in album_class.cpp; the album object reads its row.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace albumcore::albums {
+
+// tagDruSpecialAlbumType: the special album types of SpecialAlbums.Type.
+enum SpecialAlbumType : int32_t {
+  SAT_UNKNOWN = -1,
+  SAT_BIN = 0,
+  SAT_ROOT = 1,
+  SAT_ARCHIVE = 2,
+  SAT_MRU = 3,
+  SAT_CLIPBOARD = 4,
+  SAT_RECENTLYIMPORTED = 5,
+  SAT_DEVICES = 6,
+};
+
+// tagDruCustomAlbumType: Albums.AlbumType.
+enum CustomAlbumType : int32_t {
+  CAT_UNKNOWN = -1,
+  CAT_NORMAL = 0,
+  CAT_DEVICE = 1,
+  CAT_DEVICE_PHOTOS = 2,
+  CAT_DEVICE_MUSIC = 3,
+  CAT_DEVICE_VIDEOS = 4,
+  CAT_DEVICE_RINGTONES = 5,
+  CAT_DEVICE_FILES = 6,
+  CAT_DEVICE_SYNCH = 7,
+};
+
+enum class TakesItems { Any, NotAlbums, AlbumsOnly, None };
+
+struct AlbumClass {
+  std::string_view name;          // "LumAlbum"
+  std::string_view iconDefault;   // "root:Collections.ico"
+  bool customIcon;                // a stored AlbumIcon replaces the default
+  std::string_view nameKey;       // special albums: their display name; empty: from the album item
+  std::string_view cover;         // special albums: their cover
+  TakesItems takes;
+  bool clientsMayRename;          // CanRename; Name, CoverMoniker, AlbumMoniker puts
+  bool hidesHiddenItems;          // the full listing leaves hidden items out
+  bool CanAdd(int32_t itemType) const;
+};
+
+const AlbumClass& PlainAlbumClass();
+// A section of the recently-used album: an album record that only the
+// recently-used list fills.
+const AlbumClass& MruSectionClass();
+// The class of a special album type; null for a type outside the table.
+const AlbumClass* SpecialAlbumClass(int32_t specialType);
+
+}  // namespace albumcore::albums
