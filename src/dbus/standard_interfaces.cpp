@@ -9,6 +9,7 @@
 #include "dbus/stubs/lib_factory_stub.h"
 #include "dbus/stubs/library_stub.h"
 #include "dbus/stubs/thumbnail_generator_stub.h"
+#include "dbus/stubs/type_descriptor_stubs.h"
 #include "dbus/stubs/user_fields_stub.h"
 
 namespace albumcore::dbus {
@@ -24,6 +25,8 @@ void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<typelib::IKivDeviceItem, DeviceItemStub>();
   binding.AddInterface<typelib::IKivThumbnailGenerator, ThumbnailGeneratorStub>();
   binding.AddInterface<typelib::IKivLibrary, LibraryStub>();
+  binding.AddInterface<typelib::IKiTypePropertiesDescriptor, TypePropertiesDescriptorStub>();
+  binding.AddInterface<typelib::IKiGenericTypeDescriptor, GenericTypeDescriptorStub>();
   binding.AddInterface<typelib::IItemCollectionOwner, ItemCollectionOwnerStub>();
   binding.AddSinkInterface(std::string(typelib::IKivAlbumCoreEvents::kInterfaceName), MakeRemoteAlbumCoreEventsSink);
 }

@@ -6,11 +6,14 @@
 #include <fstream>
 
 #include "../unit/components/file_system/test_images.h"
+#include "IKiGenericTypeDescriptor_proxy.h"
+#include "IKiTypePropertiesDescriptor_proxy.h"
 #include "IKivKeywords_proxy.h"
 #include "IKivLibrary_proxy.h"
 #include "catalogue_server_fixture.h"
 #include "client/event_sink.h"
 #include "client/library.h"
+#include "typelib/ki_type_descriptors.h"
 #include "typelib/kiv_album_core_events.h"
 
 namespace albumcore::testing {
@@ -21,6 +24,8 @@ using com::HRESULT;
 
 using KeywordsProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivKeywords_proxy>;
 using LibraryProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivLibrary_proxy>;
+using PropertiesProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKiTypePropertiesDescriptor_proxy>;
+using MediaTypesProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKiGenericTypeDescriptor_proxy>;
 
 class KeywordSink final : public typelib::AlbumCoreEventsSink, public HeardLines {
  public:
@@ -171,6 +176,46 @@ TEST_F(LibraryBusTest, HostilePathsAndArgumentsGetStatusesAndTheServerGoesOn) {
   ExpectAlbumctl({"library", "info"}, 3, "path is required");
   EXPECT_FALSE(fs::exists(dir_ + "/nothing.db"));
   EXPECT_EQ(library->TotalInfo("", count, bytes), com::S_OK);
+}
+
+TEST_F(LibraryBusTest, TypeDescriptorsAnswerOverTheBus) {
+  auto library = Open(dir_ + "/search.db");
+  ASSERT_TRUE(library);
+  LibraryProxy raw(*session_, library->object()->path());
+  constexpr auto kInvalidArg = static_cast<uint32_t>(com::E_INVALIDARG);
+
+  // Photos (type 0) are described by the photo descriptor.
+  auto [madePhoto, photoPath] = raw.CreateObjectTypeDescriptor(0);
+  ASSERT_EQ(madePhoto, com::S_OK);
+  auto photoObject = session_->Adopt(photoPath);
+  PropertiesProxy photo(*session_, photoPath);
+  EXPECT_EQ(photo.GetPropertiesCount(), std::make_tuple(0u, 4));
+  EXPECT_EQ(photo.GetPropertyInfo(0),
+            std::make_tuple(0u, std::string("PhotoItem"), std::string("cx"), int32_t{typelib::SUT_PIXELS},
+                            int32_t{typelib::SPT_INTEGER}));
+  EXPECT_EQ(photo.GetPropertyInfo(8), std::make_tuple(kInvalidArg, std::string(), std::string(), 0, 0));
+  // The enumeration's choices travel as typed arrays, pairwise.
+  auto [listed, values, names] = photo.GetEnumInfo(4);
+  ASSERT_EQ(listed, com::S_OK);
+  EXPECT_EQ(dbus::DecodeVariant(values, nullptr).array().elements<int32_t>(), (std::vector<int32_t>{7, 5, 3}));
+  const com::Variant choices = dbus::DecodeVariant(names, nullptr);
+  ASSERT_EQ(choices.array().size(), 3u);
+  EXPECT_EQ(choices.array().get(0).ToString(), "Choice 1");
+  EXPECT_EQ(std::get<0>(photo.GetEnumInfo(0)), kInvalidArg);
+
+  // The media types in display order: photos first, -1 past the end.
+  auto [madeGeneric, genericPath] = raw.CreateGenericTypeDescriptor();
+  ASSERT_EQ(madeGeneric, com::S_OK);
+  auto genericObject = session_->Adopt(genericPath);
+  MediaTypesProxy generic(*session_, genericPath);
+  auto [counted, count] = generic.GetMediaTypesCount();
+  ASSERT_EQ(counted, com::S_OK);
+  EXPECT_GT(count, 1);
+  EXPECT_EQ(generic.GetMediaType(0), std::make_tuple(0u, 0));
+  EXPECT_EQ(generic.GetMediaType(count), std::make_tuple(0u, -1));
+  EXPECT_EQ(generic.GetMediaTypeName(count), std::make_tuple(0u, std::string()));
+  EXPECT_FALSE(std::get<1>(generic.GetMediaTypeName(0)).empty());
+  EXPECT_EQ(generic.GetCommonPropertiesCount(), std::make_tuple(0u, 0));
 }
 
 TEST_F(LibraryBusTest, CompactionRepliesFromTheWorker) {
