@@ -1,6 +1,7 @@
 #include "store/catalogue/catalogue_session.h"
 
 #include <cstdio>
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <map>
@@ -118,15 +119,25 @@ std::function<void()> CatalogueSession::Release() noexcept {
   // The job owns what it uses; the engine is used by it alone from now on.
   // The file counts as under compaction until the job is gone, run or not,
   // so that a job dropped unrun never holds an open back.
+  // The count ends as soon as the compaction is done, on the thread that
+  // ran it: the closure itself may be destroyed much later, on a loop that
+  // may be waiting in Open for this very file.
   struct Job {
     std::string moniker;
     com::ComPtr<dao::DBEngine> engine;
-    ~Job() { PendingCompactions::Instance().End(moniker); }
+    std::atomic<bool> ended{false};
+    void Finish() noexcept {
+      if (!ended.exchange(true)) PendingCompactions::Instance().End(moniker);
+    }
+    ~Job() { Finish(); }
   };
   auto job = std::make_shared<Job>();  // made in place: a moved-from Job would end the count too
   job->moniker = moniker_;
   job->engine = std::move(engine_);
-  return [job] { Compact(job->moniker, *job->engine); };
+  return [job] {
+    Compact(job->moniker, *job->engine);
+    job->Finish();
+  };
 }
 
 }  // namespace albumcore::store::catalogue

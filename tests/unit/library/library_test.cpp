@@ -252,7 +252,10 @@ TEST_F(LibraryTest, CompactionRunsWhereTheContextSaysAndAReopenWaitsForIt) {
   Open(path);
   Table().Close(com::Bstr(path));
   ASSERT_EQ(jobs.size(), 1u);
-  std::thread worker([job = std::move(jobs.front())] {
+  // The job runs on another thread, but its closure lives on here, as a
+  // work queue keeps it until its completion reaches the loop: the reopen
+  // must not wait for the closure, only for the compaction.
+  std::thread worker([&job = jobs.front()] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     job();
   });
