@@ -5,11 +5,20 @@
 
 #include "com/oadate.h"
 #include "components/string_table/label_format.h"
+#include "items/monikers/moniker_splitter.h"
 
 namespace albumcore::items {
 
 std::string Label(const components::StringTable* strings, std::string_view reference) {
   return strings ? strings->Resolve(reference) : std::string(reference);
+}
+
+std::string UpperExtensionOf(std::string_view moniker) {
+  std::string extension =
+      monikers::MonikerSplitter(moniker, monikers::kSplitAll).Compose(monikers::kSplitExtension);
+  for (char& c : extension)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return extension;
 }
 
 std::string SizeText(uint32_t low, uint32_t high, const components::StringTable* strings) {

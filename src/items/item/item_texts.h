@@ -19,6 +19,10 @@ std::string SizeText(uint32_t low, uint32_t high, const components::StringTable*
 // for null and for the placeholder values 0.0 and 1.0.
 std::string LocalDateText(const com::Variant& date);
 
+// The extension of a moniker's file name in upper case ("JPG"); empty
+// when it has none.
+std::string UpperExtensionOf(std::string_view moniker);
+
 // The display text of a "stringRef:" label; the reference itself without a
 // table.
 std::string Label(const components::StringTable* strings, std::string_view reference);

@@ -23,12 +23,6 @@ namespace {
 // The thumbnail size items ask the generator for.
 constexpr int32_t kThumbnailSide = 384;
 
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
 void LogGeneratorFailure(const char* what, int32_t id, HRESULT hr) {
   // Without an engine every request answers E_NOTIMPL; the generator says
   // so once.
@@ -360,8 +354,7 @@ HRESULT LumItem::GetPropertyString(com::Bstr* pbstrProperties) {
     const PhotoFacts facts = Facts();
     const std::string size =
         SizeText(static_cast<uint32_t>(record_.size), static_cast<uint32_t>(record_.bigSize), services_.strings);
-    const std::string extension =
-        Upper(monikers::MonikerSplitter(record_.dataMoniker, monikers::kSplitAll).Compose(monikers::kSplitExtension));
+    const std::string extension = UpperExtensionOf(record_.dataMoniker);
     std::string line = components::FormatLabel("%s   %d X %d   %s   ",
                                                {size, int64_t{facts.width}, int64_t{facts.height}, extension});
     if (const std::string_view label = ItemTypeLabel(record_.type); !label.empty()) {

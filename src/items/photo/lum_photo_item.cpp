@@ -5,6 +5,7 @@
 
 #include "com/oadate.h"
 #include "components/file_system/file_system_component.h"
+#include "items/item/item_texts.h"
 #include "items/item/item_types.h"
 #include "items/monikers/moniker_splitter.h"
 #include "items/photo/image_information.h"
@@ -132,10 +133,7 @@ HRESULT LumPhotoItem::put_PhotoEvent(const com::Bstr& v) { return PutText(pc::kE
 bool LumPhotoItem::IsImage(const file_system::FileInformationRecord& info) const {
   if (info.isImage == 1) return true;
   if (services().files == nullptr) return false;
-  std::string extension = monikers::MonikerSplitter(record().dataMoniker, monikers::kSplitAll)
-                              .Compose(monikers::kSplitExtension);
-  for (char& c : extension)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  const std::string extension = UpperExtensionOf(record().dataMoniker);
   const std::vector<std::string>& images = services().files->ImageExtensions();
   return !extension.empty() && std::find(images.begin(), images.end(), extension) != images.end();
 }
