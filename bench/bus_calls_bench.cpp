@@ -2,64 +2,41 @@
 // D-Bus object that answers the same shapes of call and does nothing.
 //
 //   BM_CreateItem_Server   IKivItemCollection.CreateItem of a fresh moniker
-//                          whose file does not exist (the record and the
-//                          item object, no file reading)
+//                          whose file does not exist (identity lookup, the
+//                          record, the item object, its thumbnail moniker,
+//                          OnItemCreated)
 //   BM_GetName_Server      IKivItem.get_Name of one item
 //   BM_*_Bare              a method with the same arguments and reply on an
-//                          object of a helper process, on the same bus
+//                          sd-bus object of a helper process, on the same bus
 //
 // The program starts a private dbus-daemon, registers and starts the server
-// executable on it with a registry and a library in a temporary folder, and
+// executable on it with a registry and a library in the bus's folder, and
 // forks the bare helper before any thread exists; all of it goes when the
-// program ends. Run it by hand from the build folder:
+// program ends. Run it from the build folder:
 //
 //   bench/bus_calls_bench --benchmark_repetitions=3
 //
 // After the report it prints each server rate over its bare twin's, from
 // the fastest repetition in wall time (a round trip waits on two other
-// processes, so CPU time of the caller says little).
+// processes, so the caller's CPU time says little).
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <memory>
-#include <string>
 
-#include "IKivItemCollection_proxy.h"
-#include "IKivItem_proxy.h"
-#include "client/lib_factory.h"
-#include "client/library.h"
-#include "client/session.h"
-#include "private_bus.h"
+#include "bus_bench_server.h"
 
 namespace {
 
-using albumcore::testing::ChildProcess;
-using albumcore::testing::PrivateBus;
 using albumcore::dbus::WireVariant;
-namespace ki = ::com::orvane::KIVALBUMCORELib;
 
-constexpr const char* kServerName = "com.orvane.AlbumCore9";
 constexpr const char* kBareName = "com.orvane.BusCallsBench.Bare";
 constexpr const char* kBarePath = "/bare";
 constexpr const char* kBareInterface = "com.orvane.BusCallsBench.Bare";
 constexpr double kDay = 45000.0;  // an automation date
-
-template <class Interface>
-class Proxy final : public sdbus::ProxyInterfaces<Interface> {
- public:
-  Proxy(sdbus::IConnection& connection, const std::string& destination, const std::string& path)
-      : sdbus::ProxyInterfaces<Interface>(connection, destination, path) {
-    this->registerProxy();
-  }
-  ~Proxy() { this->unregisterProxy(); }
-};
 
 // The helper process: the bare object, served until the bench ends.
 [[noreturn]] void ServeBare(const std::string& address) {
@@ -82,85 +59,57 @@ class Proxy final : public sdbus::ProxyInterfaces<Interface> {
   std::_Exit(0);
 }
 
-// What every benchmark shares: the bus, the server with one library open,
-// its item collection and one item, and the bare helper.
+// The server with its library, the bare helper, and both kinds of call on
+// one connection of their own.
 struct Setup {
-  std::unique_ptr<PrivateBus> bus;
   pid_t bare = -1;
-  std::unique_ptr<ChildProcess> server;
-  std::shared_ptr<albumcore::client::Session> session;
-  std::unique_ptr<albumcore::client::Library> library;
+  std::unique_ptr<bench::BusServer> server;
   std::unique_ptr<sdbus::IConnection> caller;
-  std::unique_ptr<Proxy<ki::IKivItemCollection_proxy>> collection;
-  std::unique_ptr<Proxy<ki::IKivItem_proxy>> item;
+  std::unique_ptr<bench::Proxy<bench::ki::IKivItemCollection_proxy>> collection;
+  std::unique_ptr<bench::Proxy<bench::ki::IKivItem_proxy>> item;
   std::unique_ptr<sdbus::IProxy> bareProxy;
-  WireVariant date;
+  WireVariant date = bench::WireDate(kDay);
   int serial = 0;
 
-  std::string NextMoniker() { return "file://" + bus->directory() + "/absent/" + std::to_string(++serial) + ".jpg"; }
+  std::string NextMoniker() { return "file::" + server->directory() + "/absent/" + std::to_string(++serial) + ".jpg"; }
+
+  bool Start() {
+    server = std::make_unique<bench::BusServer>([&](const std::string& address) {
+      bare = fork();
+      if (bare == 0) ServeBare(address);
+    });
+    if (!server->ok()) return false;
+    if (!albumcore::testing::WaitForName(server->address(), kBareName)) return Fail("the bare helper did not start");
+    caller = server->Connect();
+    collection = std::make_unique<bench::Proxy<bench::ki::IKivItemCollection_proxy>>(*caller, server->collectionPath());
+    auto [created, id] = collection->CreateItem(0, NextMoniker(), "", date, date, "bench item", 0, 0, "");
+    if (created != 0) return Fail("CreateItem answered " + std::to_string(created));
+    auto [instantiated, itemPath] = collection->InstantiateItem(id);
+    if (instantiated != 0) return Fail("InstantiateItem answered " + std::to_string(instantiated));
+    item = std::make_unique<bench::Proxy<bench::ki::IKivItem_proxy>>(*caller, itemPath);
+    bareProxy = sdbus::createProxy(*caller, kBareName, kBarePath);
+    return true;
+  }
+
+  ~Setup() {
+    item.reset();
+    collection.reset();
+    bareProxy.reset();
+    caller.reset();
+    // The helper before the bus, which it would otherwise see vanish.
+    if (bare > 0) {
+      kill(bare, SIGTERM);
+      waitpid(bare, nullptr, 0);
+    }
+    server.reset();
+  }
+
+  static bool Fail(const std::string& what) {
+    std::fprintf(stderr, "bus_calls_bench: %s\n", what.c_str());
+    return false;
+  }
 };
 Setup* setup = nullptr;
-
-bool Fail(const std::string& what) {
-  std::fprintf(stderr, "bus_calls_bench: %s\n", what.c_str());
-  return false;
-}
-
-bool Start(Setup& s) {
-  s.bus = std::make_unique<PrivateBus>();
-  // The helper first, while this process has one thread.
-  s.bare = fork();
-  if (s.bare == 0) ServeBare(s.bus->address());
-  const std::map<std::string, std::string> env = {{"DBUS_SESSION_BUS_ADDRESS", s.bus->address()},
-                                                  {"ALBUMCORE_REGISTRY", s.bus->directory() + "/machine.reg"},
-                                                  {"XDG_DATA_HOME", s.bus->directory()},
-                                                  {"XDG_CACHE_HOME", s.bus->directory()}};
-  ChildProcess registration({ALBUMCORE_SERVER, "/RegServer"}, env, true);
-  const std::string said = registration.ReadAll();
-  if (registration.WaitExitCode() != 0) return Fail("registration failed: " + said);
-  s.server = std::make_unique<ChildProcess>(std::vector<std::string>{ALBUMCORE_SERVER}, env, true);
-  if (!albumcore::testing::WaitForName(s.bus->address(), kServerName)) return Fail("the server did not start");
-  if (!albumcore::testing::WaitForName(s.bus->address(), kBareName)) return Fail("the bare helper did not start");
-
-  s.session = albumcore::client::Session::Connect(s.bus->address());
-  albumcore::client::LibFactory factory(s.session);
-  albumcore::com::ComPtr<albumcore::client::RemoteObject> object;
-  if (factory.Open(s.bus->directory() + "/bench.db", &object) != albumcore::com::S_OK)
-    return Fail("the library did not open");
-  s.library = std::make_unique<albumcore::client::Library>(s.session, object);
-  albumcore::com::ComPtr<albumcore::client::RemoteObject> collection;
-  if (s.library->ItemCollection(collection) != albumcore::com::S_OK) return Fail("no item collection");
-
-  // Both kinds of call go out on one connection of their own.
-  s.caller = sdbus::createSessionBusConnectionWithAddress(s.bus->address());
-  s.collection = std::make_unique<Proxy<ki::IKivItemCollection_proxy>>(*s.caller, kServerName, collection->path());
-  s.date = albumcore::dbus::EncodeVariant(albumcore::com::Variant::Date(kDay), nullptr);
-  auto [created, id] = s.collection->CreateItem(0, s.NextMoniker(), "", s.date, s.date, "bench item", 0, 0, "");
-  if (created != 0) return Fail("CreateItem answered " + std::to_string(created));
-  auto [instantiated, itemPath] = s.collection->InstantiateItem(id);
-  if (instantiated != 0) return Fail("InstantiateItem answered " + std::to_string(instantiated));
-  s.item = std::make_unique<Proxy<ki::IKivItem_proxy>>(*s.caller, kServerName, itemPath);
-  s.bareProxy = sdbus::createProxy(*s.caller, kBareName, kBarePath);
-  return true;
-}
-
-void Stop(Setup& s) {
-  s.item.reset();
-  s.collection.reset();
-  s.bareProxy.reset();
-  s.caller.reset();
-  s.library.reset();
-  s.session.reset();
-  if (s.server) {
-    s.server->Signal(SIGTERM);
-    s.server->Wait();
-  }
-  if (s.bare > 0) {
-    kill(s.bare, SIGTERM);
-    waitpid(s.bare, nullptr, 0);
-  }
-  s.bus.reset();
-}
 
 void Count(benchmark::State& state) {
   state.counters["calls/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -210,6 +159,7 @@ void BM_GetName_Bare(benchmark::State& state) {
   Count(state);
 }
 
+// Twins run back to back, so that both see the same neighbours.
 BENCHMARK(BM_CreateItem_Server)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_CreateItem_Bare)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_GetName_Server)->UseRealTime()->MinTime(2.0);
@@ -250,14 +200,10 @@ class RateReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   Setup s;
   setup = &s;
-  if (!Start(s)) {
-    Stop(s);
-    return 1;
-  }
+  if (!s.Start()) return 1;
   benchmark::Initialize(&argc, argv);
   RateReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  Stop(s);
   return 0;
 }
