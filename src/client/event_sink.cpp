@@ -82,11 +82,12 @@ class Container final : public sdbus::ProxyInterfaces<::com::orvane::KIVALBUMCOR
 
 }  // namespace
 
-Subscription::Subscription(const com::ComPtr<RemoteObject>& source, const EventSink& sink, std::string interfaceName)
+Subscription::Subscription(const com::ComPtr<RemoteObject>& source, const std::string& sinkPath,
+                           std::string interfaceName)
     : source_(source), interfaceName_(std::move(interfaceName)) {
   auto [hr, cookie] = CallServer(source_->session(), [&] {
     Container container(source_->session(), source_->path());
-    return container.Advise(interfaceName_, sdbus::ObjectPath(sink.path()));
+    return container.Advise(interfaceName_, sdbus::ObjectPath(sinkPath));
   });
   status_ = static_cast<HRESULT>(hr);
   cookie_ = cookie;

@@ -34,7 +34,10 @@ class Subscription {
   // Subscribes `sink` to the events of `source`. Check status(): the server
   // may refuse (E_NOINTERFACE when the object sources no such events).
   Subscription(const com::ComPtr<RemoteObject>& source, const EventSink& sink,
-               std::string interfaceName = "IKivAlbumCoreEvents");
+               std::string interfaceName = "IKivAlbumCoreEvents")
+      : Subscription(source, sink.path(), std::move(interfaceName)) {}
+  // Subscribes the sink exported at `sinkPath` under `interfaceName`.
+  Subscription(const com::ComPtr<RemoteObject>& source, const std::string& sinkPath, std::string interfaceName);
   ~Subscription();
   Subscription(const Subscription&) = delete;
   Subscription& operator=(const Subscription&) = delete;

@@ -89,10 +89,10 @@ class RemoteSink final : public com::ComObject,
 
 }  // namespace
 
-com::ComPtr<com::IUnknown> MakeRemoteAlbumCoreEventsSink(sdbus::IConnection& connection,
+com::ComPtr<com::IUnknown> MakeRemoteAlbumCoreEventsSink(ServerBinding& binding,
                                                          std::shared_ptr<ClientState> client,
                                                          const sdbus::ObjectPath& sinkPath) {
-  auto proxy = sdbus::createProxy(connection, client->name, sinkPath);
+  auto proxy = sdbus::createProxy(binding.connection(), client->name, sinkPath);
   return com::MakeObject<RemoteSink>(std::move(proxy), std::move(client));
 }
 

@@ -16,12 +16,14 @@
 #include <memory>
 
 #include "dbus/client_state.h"
+#include "dbus/server_binding.h"
 #include "typelib/kiv_album_core_events.h"
 
 namespace albumcore::dbus {
 
-com::ComPtr<com::IUnknown> MakeRemoteAlbumCoreEventsSink(sdbus::IConnection& connection,
-                                                         std::shared_ptr<ClientState> client,
-                                                         const sdbus::ObjectPath& sinkPath);
+com::ComPtr<com::IUnknown>
+MakeRemoteAlbumCoreEventsSink(ServerBinding &binding,
+                              std::shared_ptr<ClientState> client,
+                              const sdbus::ObjectPath &sinkPath);
 
-}  // namespace albumcore::dbus
+} // namespace albumcore::dbus

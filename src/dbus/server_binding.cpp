@@ -220,7 +220,7 @@ HRESULT ServerBinding::Advise(const ComPtr<IUnknown>& source, const std::string&
   if (com::Failed(hr)) return hr;
   auto maker = sinkMakers_.find(interfaceName);
   if (maker == sinkMakers_.end()) return com::CONNECT_E_CANNOTCONNECT;
-  ComPtr<IUnknown> proxy = maker->second(connection_, Client(client), sink);
+  ComPtr<IUnknown> proxy = maker->second(*this, Client(client), sink);
   hr = point->Advise(proxy.get(), cookie);
   if (com::Succeeded(hr)) {
     auto it = pathByObject_.find(source.get());

@@ -42,8 +42,12 @@ namespace albumcore::dbus {
 inline constexpr const char* kEntryPointPath = "/com/orvane/AlbumCore9";
 inline constexpr const char* kObjectsPath = "/com/orvane/AlbumCore9/objects";
 
+class ServerBinding;
+
 // Makes the in-process stand-in for a sink that `client` exported at `path`.
-using SinkMaker = std::function<com::ComPtr<com::IUnknown>(sdbus::IConnection&, std::shared_ptr<ClientState>,
+// The binding outlives every stand-in it made (it hands objects to the
+// client through it, and its connection carries the events).
+using SinkMaker = std::function<com::ComPtr<com::IUnknown>(ServerBinding&, std::shared_ptr<ClientState>,
                                                            const sdbus::ObjectPath&)>;
 
 class ServerBinding {

@@ -1,6 +1,7 @@
 #include "dbus/standard_interfaces.h"
 
 #include "dbus/remote_album_core_events.h"
+#include "dbus/remote_thumbnail_generator_events.h"
 #include "dbus/stubs/connection_point_stub.h"
 #include "dbus/stubs/device_item_stub.h"
 #include "dbus/stubs/item_collection_stub.h"
@@ -29,6 +30,8 @@ void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<typelib::IKiGenericTypeDescriptor, GenericTypeDescriptorStub>();
   binding.AddInterface<typelib::IItemCollectionOwner, ItemCollectionOwnerStub>();
   binding.AddSinkInterface(std::string(typelib::IKivAlbumCoreEvents::kInterfaceName), MakeRemoteAlbumCoreEventsSink);
+  binding.AddSinkInterface(std::string(typelib::IKivThumbnailGeneratorEvents::kInterfaceName),
+                           MakeRemoteThumbnailGeneratorEventsSink);
 }
 
 }  // namespace albumcore::dbus

@@ -14,7 +14,8 @@ namespace {
 
 // Outgoing interfaces whose calls the service sends to clients' sinks: the
 // system bus refuses method calls nobody allowed, events included.
-constexpr std::string_view kSinkInterfaces[] = {"com.orvane.KIVALBUMCORELib.IKivAlbumCoreEvents"};
+constexpr std::string_view kSinkInterfaces[] = {"com.orvane.KIVALBUMCORELib.IKivAlbumCoreEvents",
+                                                "com.orvane.KIVALBUMCORELib.IKivThumbnailGeneratorEvents"};
 
 std::string UnitName() {
   std::string name(kServiceName);

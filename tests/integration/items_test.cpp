@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "../unit/components/file_system/test_images.h"
+#include "IConnectionPointContainer_proxy.h"
 #include "IKivDeviceItem_proxy.h"
 #include "IKivItemCollection_proxy.h"
 #include "IKivItem_proxy.h"
@@ -14,7 +15,9 @@
 #include "IKivThumbnailGenerator_proxy.h"
 #include "client/event_sink.h"
 #include "client/items.h"
+#include "client/thumbnail_sink.h"
 #include "test_server_fixture.h"
+#include "test_source_client.h"
 
 namespace albumcore::testing {
 namespace {
@@ -209,12 +212,66 @@ TEST_F(ItemsOverBus, ItemsAndTheGeneratorRefuseObjectsTheyCannotUse) {
   EXPECT_EQ(generator.SaveThumbnail(id, kNowhere, 1), Wire(com::E_INVALIDARG));
   EXPECT_EQ(generator.IsPending(id), std::make_tuple(Wire(com::S_OK), 0));
   EXPECT_EQ(generator.GetItemCountInQueue(), std::make_tuple(Wire(com::S_OK), 0));
+}
 
-  // Its events have no client sinks yet.
-  auto sink = com::MakeObject<ItemSink>();
-  client::EventSink exported(*session_, sink);
-  client::Subscription subscription(generatorObject, exported, "_IKivThumbnailGeneratorEvents");
-  EXPECT_EQ(subscription.status(), com::CONNECT_E_CANNOTCONNECT);
+TEST_F(ItemsOverBus, AGeneratorsSinkHearsThumbnailReadyAndHoldsTheImageUntilItLetsGo) {
+  com::ComPtr<client::RemoteObject> generatorObject;
+  ASSERT_EQ(session_->CreateInstance("Test.ThumbnailGenerator", &generatorObject), com::S_OK);
+  EventLog heard;
+  std::mutex imagesMutex;
+  std::vector<com::ComPtr<client::RemoteObject>> images;
+  client::ThumbnailSink sink(*session_, [&](int32_t id, const std::string& moniker,
+                                            com::ComPtr<client::RemoteObject> image) {
+    const std::string what = image ? " image" : " no image";
+    std::lock_guard lock(imagesMutex);
+    images.push_back(std::move(image));
+    heard.Add(std::to_string(id) + " " + moniker + what);
+  });
+  client::Subscription subscription(generatorObject, sink.path(), client::kThumbnailEventsPoint);
+  ASSERT_EQ(subscription.status(), com::S_OK);
+
+  TestSource counts(*session_, pinned_);
+  const uint32_t before = counts.ExportedCount();
+  GeneratorProxy generator(*session_, generatorObject);
+  EXPECT_EQ(generator.LoadThumbnail(7, "file::/pictures/a.jpg", 96, 96), std::make_tuple(Wire(com::S_OK), kNull));
+  EXPECT_EQ(generator.LoadThumbnail(8, "file::/pictures/b.jpg", 96, 96), std::make_tuple(Wire(com::S_OK), kNull));
+  EXPECT_EQ(heard.WaitFor(2), (std::vector<std::string>{"7 file::/pictures/a.jpg image", "8 file::/pictures/b.jpg image"}));
+
+  // Each image stays exported while the client holds it, and goes when it lets go.
+  EXPECT_EQ(counts.ExportedCount(), before + 2);
+  {
+    std::lock_guard lock(imagesMutex);
+    images.clear();
+  }
+  EXPECT_TRUE(Eventually([&] { return counts.ExportedCount(); }, before));
+}
+
+TEST_F(ItemsOverBus, ThumbnailImagesForAClientThatLeftAreNotKept) {
+  com::ComPtr<client::RemoteObject> generatorObject;
+  ASSERT_EQ(session_->CreateInstance("Test.ThumbnailGenerator", &generatorObject), com::S_OK);
+  TestSource counts(*session_, pinned_);
+  const uint32_t before = counts.ExportedCount();
+  {
+    // A second client subscribes, then leaves the bus without ending its
+    // subscription, before its image comes.
+    auto other = client::Session::Connect(bus_->address(), kTestServerName);
+    com::ComPtr<client::RemoteObject> same;
+    ASSERT_EQ(other->CreateInstance("Test.ThumbnailGenerator", &same), com::S_OK);
+    client::ThumbnailSink sink(*other, [](int32_t, const std::string&, com::ComPtr<client::RemoteObject>) {});
+    Remote<glue::IConnectionPointContainer_proxy> container(*other, same);
+    auto [advised, cookie] = container.Advise(client::kThumbnailEventsPoint, sdbus::ObjectPath(sink.path()));
+    ASSERT_EQ(advised, Wire(com::S_OK));
+  }
+  EventLog heard;
+  client::ThumbnailSink sink(*session_, [&](int32_t id, const std::string&, com::ComPtr<client::RemoteObject>) {
+    heard.Add(std::to_string(id));
+  });
+  client::Subscription subscription(generatorObject, sink.path(), client::kThumbnailEventsPoint);
+  ASSERT_EQ(subscription.status(), com::S_OK);
+  GeneratorProxy generator(*session_, generatorObject);
+  EXPECT_EQ(generator.LoadThumbnail(9, "file::/pictures/c.jpg", 96, 96), std::make_tuple(Wire(com::S_OK), kNull));
+  EXPECT_EQ(heard.WaitFor(1), std::vector<std::string>{"9"});
+  EXPECT_TRUE(Eventually([&] { return counts.ExportedCount(); }, before));
 }
 
 TEST_F(ItemsOverBus, ADeviceItemReadsAndWritesItsRow) {

@@ -10,11 +10,14 @@
 // same file and to those two collections, as a library connects it (its
 // machine hive, with the registration defaults, lies beside the file), and
 // "Test.DeviceItem" a device item over a DeviceItems row it adds to the file
-// (row 1: catalogue item 9001 on device album 9002).
+// (row 1: catalogue item 9001 on device album 9002). "Test.ThumbnailGenerator"
+// is the product's generator over an engine that ends every load on the
+// next turn of the main loop with a new image object.
 //
 //   albumcore_test_server            (bus from DBUS_SESSION_BUS_ADDRESS)
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 #include "ITestSource_adaptor.h"
 #include <filesystem>
@@ -27,6 +30,7 @@
 #include "registry/registry_store.h"
 #include "server/config/registration_defaults.h"
 #include "store/dao/engine.h"
+#include "thumbnails/lum_thumbnail_generator.h"
 #include "tagging/keywords/lum_keywords_library.h"
 #include "tagging/user_fields/user_fields_library.h"
 #include "typelib/album_core_liveness.h"
@@ -134,6 +138,40 @@ class TestSourceStub final : public dbus::Stub, public ::com::orvane::AlbumCore9
   com::ComPtr<EventSource> target_;
 };
 
+// Ends every load on the next loop turn with a new image; saves and store
+// entries are not asked for by the tests over the bus.
+class NextTurnEngine final : public thumbnails::ThumbnailEngine,
+                             public std::enable_shared_from_this<NextTurnEngine> {
+ public:
+  explicit NextTurnEngine(dbus::MainLoop& loop) : loop_(loop) {}
+
+  HRESULT SubmitLoad(const thumbnails::LoadRequest&, thumbnails::ThumbnailCompletion& done,
+                     thumbnails::RequestNumber* number) override {
+    const thumbnails::RequestNumber n = *number = next_++;
+    live_.insert(n);
+    loop_.Post([self = shared_from_this(), n, &done] {
+      if (self->live_.erase(n) != 0) done.OnLoadCompleted(n, com::S_OK, com::MakeObject<Image>());
+    });
+    return com::S_OK;
+  }
+  HRESULT SubmitSave(const thumbnails::SaveRequest&, thumbnails::ThumbnailCompletion&,
+                     thumbnails::RequestNumber*) override {
+    return com::E_NOTIMPL;
+  }
+  void Withdraw(thumbnails::RequestNumber number) noexcept override { live_.erase(number); }
+  HRESULT WriteNow(const thumbnails::SaveRequest&) override { return com::E_NOTIMPL; }
+  HRESULT DeleteEntry(const thumbnails::StoreEntry&) override { return com::E_NOTIMPL; }
+  bool EntryExists(const thumbnails::StoreEntry&) override { return false; }
+  com::ComPtr<com::IUnknown> FallbackImage() override { return nullptr; }
+
+ private:
+  class Image final : public com::ComObject {};
+
+  dbus::MainLoop& loop_;
+  thumbnails::RequestNumber next_ = 1;
+  std::set<thumbnails::RequestNumber> live_;
+};
+
 }  // namespace albumcore::testing
 
 namespace {
@@ -219,6 +257,13 @@ int main() {
     host.classes().Register({"TestDeviceItem", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C8}"),
                              "Test.DeviceItem", "TestDeviceItem Class", true,
                              [&catalogue] { return catalogue.DeviceItem(); }});
+    host.classes().Register({"TestThumbnailGenerator", *ac::com::Guid::Parse("{0D7C1E2A-3B4F-4A5B-9C6D-7E8F90A1B2C9}"),
+                             "Test.ThumbnailGenerator", "TestThumbnailGenerator Class", true, [&host] {
+                               auto generator = ac::com::MakeObject<ac::thumbnails::LumThumbnailGenerator>();
+                               generator->SetEngine(std::make_shared<ac::testing::NextTurnEngine>(host.loop()));
+                               return ac::com::ComPtr<ac::com::IUnknown>(
+                                   static_cast<ac::typelib::IKivThumbnailGenerator*>(generator.get()));
+                             }});
     host.binding().AddInterface<ac::testing::EventSource, ac::testing::TestSourceStub>();
     ac::com::ComPtr<ac::com::IUnknown> pinned;
     ac::com::ThrowIfFailed(host.classes().CreateInstance("Test.Pinned", nullptr, &pinned));

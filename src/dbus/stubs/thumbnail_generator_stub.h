@@ -1,6 +1,6 @@
-// IKivThumbnailGenerator on the bus. Its outgoing interface
-// (_IKivThumbnailGeneratorEvents) has no client sinks yet: a client's
-// Advise for it is refused with CONNECT_E_CANNOTCONNECT.
+// IKivThumbnailGenerator on the bus. Clients subscribe to its outgoing
+// interface (_IKivThumbnailGeneratorEvents) through the connection point
+// stub, like any other.
 #pragma once
 
 #include "IKivThumbnailGenerator_adaptor.h"
