@@ -69,6 +69,14 @@ ItemStatements& LumItemCollection::statements() {
   return *statements_;
 }
 
+void LumItemCollection::Forget(int32_t id) noexcept {
+  auto it = items_.find(id);
+  if (it == items_.end()) return;
+  it->second.relay.reset();
+  it->second.item->Disconnect();
+  items_.erase(it);
+}
+
 void LumItemCollection::DropCache() noexcept {
   for (auto& [id, cached] : albums_) {
     cached.relay.reset();
@@ -209,10 +217,16 @@ HRESULT LumItemCollection::Create(int32_t type, const com::Bstr& moniker, const 
       id = identity.existingId;
       return com::S_FALSE;
     }
+    // The record, the item's own rows and its thumbnail moniker are one
+    // commit: one write to the log instead of one per statement.
+    store::dao::Transaction transaction(db());
     const HRESULT hr = InsertRecord(type, moniker.str(), thumbMoniker, dateCreated, dateModified, name, bigSize, size,
                                     soundMoniker, identity.fileUniqueId, id);
-    if (hr != com::S_OK) return hr;
-    {
+    if (hr != com::S_OK) {
+      transaction.Commit();
+      return hr;
+    }
+    try {
       events::NotificationSwitch::OffWhile quiet(notify_);
       com::ComPtr<LumItem> item = Instantiate(id);
       if (!item) throw com::ComError(com::E_FAIL, "the new item " + std::to_string(id) + " has no record");
@@ -223,6 +237,11 @@ HRESULT LumItemCollection::Create(int32_t type, const com::Bstr& moniker, const 
       const com::Bstr thumbnail = thumbMoniker.empty() ? com::Bstr(item->record().dataMoniker) : thumbMoniker;
       const HRESULT thumbnailSet = item->put_ThumbnailMoniker(thumbnail);
       if (com::Failed(thumbnailSet)) LogFailure("setting the thumbnail moniker", id, thumbnailSet);
+      transaction.Commit();
+    } catch (...) {
+      // Rolled back: no object may stand for the record that is gone.
+      Forget(id);
+      throw;
     }
     FireCoreEvent([&](IKivAlbumCoreEvents& s) { return s.OnItemCreated(id); });
     return com::S_OK;
@@ -305,12 +324,8 @@ HRESULT LumItemCollection::DestroyItem(int32_t lItemID) {
       store::dao::ExecuteStored(db(), "DestroyAlbum", {{"album_id", lItemID}});
     }
     std::string thumbnail;
-    if (auto it = items_.find(lItemID); it != items_.end()) {
-      thumbnail = it->second.item->record().thumbMoniker;
-      it->second.relay.reset();
-      it->second.item->Disconnect();
-      items_.erase(it);
-    }
+    if (auto it = items_.find(lItemID); it != items_.end()) thumbnail = it->second.item->record().thumbMoniker;
+    Forget(lItemID);
     store::dao::ExecuteStored(db(), "DestroyItem", {{"item_id", lItemID}});
     if (!thumbnail.empty() && generator_)
       LogGeneratorFailure("deleting the thumbnail", lItemID, generator_->DeleteThumbnail(com::Bstr(thumbnail)));

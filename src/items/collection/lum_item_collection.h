@@ -161,6 +161,8 @@ class LumItemCollection final : public com::ComObject,
   // album row, announced unless `quiet`.
   int32_t NewAlbum(const com::Bstr& cover, const com::Bstr& name, int32_t parent, int32_t albumType, bool quiet);
   void DropCache() noexcept;
+  // Lets go of the cached object of item `id`, if any.
+  void Forget(int32_t id) noexcept;
 
   std::string registryPath_;
   ItemServices services_;
