@@ -1,6 +1,7 @@
 #include "dbus/server_binding.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "com/connection_point.h"
 #include "dbus/stubs/class_objects_stub.h"
@@ -27,6 +28,12 @@ struct ServerBinding::Exported {
 std::string Stub::Caller() const {
   const sdbus::Message* m = dbusObject_.getCurrentlyProcessedMessage();
   return m ? m->getSender() : std::string();
+}
+
+uint32_t Stub::RefuseLifecycle(const char* slot) const {
+  std::fprintf(stderr, "refused %s of %s from %s: the server alone connects and disconnects its objects\n", slot,
+               dbusObject_.getObjectPath().c_str(), Caller().c_str());
+  return Wire(com::E_ACCESSDENIED);
 }
 
 namespace {

@@ -23,6 +23,11 @@ class Stub {
   // Unique bus name of the client whose call is being served.
   std::string Caller() const;
   static uint32_t Wire(com::HRESULT hr) { return static_cast<uint32_t>(hr); }
+  // Answers E_ACCESSDENIED to a client's Connect or Disconnect (`slot`, as
+  // "IKivItem.Disconnect") and logs who tried. The server connects its
+  // objects to a catalogue session that never leaves the process, and every
+  // client shares them: one client's Disconnect would cut off all the others.
+  uint32_t RefuseLifecycle(const char* slot) const;
 
   sdbus::IObject& dbusObject_;
   ServerBinding& binding_;

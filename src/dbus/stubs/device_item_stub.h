@@ -16,15 +16,10 @@ class DeviceItemStub final : public TypedStub, public ::com::orvane::KIVALBUMCOR
   using Text = std::tuple<uint32_t, std::string>;
   using Number = std::tuple<uint32_t, int32_t>;
 
-  uint32_t Connect(const sdbus::ObjectPath& pConnection, const int32_t& lItemID) override {
-    return Reply([&] {
-      auto connection = Values().Object(pConnection);
-      return target_->Connect(connection.get(), lItemID);
-    });
+  uint32_t Connect(const sdbus::ObjectPath&, const int32_t&) override {
+    return RefuseLifecycle("IKivDeviceItem.Connect");
   }
-  uint32_t Disconnect() override {
-    return Reply([&] { return target_->Disconnect(); });
-  }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivDeviceItem.Disconnect"); }
   Number get_ID() override {
     return ReplyNumber([&](int32_t* v) { return target_->get_ID(v); }, -1);
   }

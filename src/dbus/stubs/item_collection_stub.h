@@ -20,20 +20,10 @@ class ItemCollectionStub final : public TypedStub,
   using Object = std::tuple<uint32_t, Path>;
   using Out = com::ComPtr<com::IUnknown>;
 
-  uint32_t Connect(const Path& pConnection, const Path& pLibUserFields, const Path& pLibKeywords,
-                   const Path& pLib) override {
-    return Reply([&] {
-      CallValues values = Values();
-      auto connection = values.Object(pConnection);
-      auto userFields = values.Object(pLibUserFields);
-      auto keywords = values.Object(pLibKeywords);
-      auto library = values.Object(pLib);
-      return target_->Connect(connection.get(), userFields.get(), keywords.get(), library.get());
-    });
+  uint32_t Connect(const Path&, const Path&, const Path&, const Path&) override {
+    return RefuseLifecycle("IKivItemCollection.Connect");
   }
-  uint32_t Disconnect() override {
-    return Reply([&] { return target_->Disconnect(); });
-  }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivItemCollection.Disconnect"); }
   Object InstantiateItem(const int32_t& lItemID) override {
     return ReplyObject([&](Out* item) { return target_->InstantiateItem(lItemID, item); });
   }

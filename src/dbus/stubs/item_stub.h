@@ -20,20 +20,10 @@ class ItemStub final : public TypedStub, public ::com::orvane::KIVALBUMCORELib::
   using Value = std::tuple<uint32_t, WireVariant>;
   using Object = std::tuple<uint32_t, Path>;
 
-  uint32_t Connect(const Path& pConnection, const int32_t& lItemID, const Path& pLibUserFields,
-                   const Path& pLibKeywords, const Path& pThumbnailCache) override {
-    return Reply([&] {
-      CallValues values = Values();
-      auto connection = values.Object(pConnection);
-      auto userFields = values.Object(pLibUserFields);
-      auto keywords = values.Object(pLibKeywords);
-      auto thumbnails = values.Object(pThumbnailCache);
-      return target_->Connect(connection.get(), lItemID, userFields.get(), keywords.get(), thumbnails.get());
-    });
+  uint32_t Connect(const Path&, const int32_t&, const Path&, const Path&, const Path&) override {
+    return RefuseLifecycle("IKivItem.Connect");
   }
-  uint32_t Disconnect() override {
-    return Reply([&] { return target_->Disconnect(); });
-  }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivItem.Disconnect"); }
   Number get_ID() override {
     return ReplyNumber([&](int32_t* v) { return target_->get_ID(v); });
   }

@@ -15,18 +15,10 @@ class KeywordsStub final : public Stub, public ::com::orvane::KIVALBUMCORELib::I
  private:
   using Pair = std::tuple<uint32_t, WireVariant, WireVariant>;
 
-  uint32_t Connect(const sdbus::ObjectPath& pConnection, const int32_t& lID,
-                   const sdbus::ObjectPath& pKeywordsEvents) override {
-    return Wire(com::CallGuard([&] {
-      CallValues values(binding_, Caller());
-      auto connection = values.Object(pConnection);
-      auto events = values.Object(pKeywordsEvents);
-      return target_->Connect(connection.get(), lID, events.get());
-    }));
+  uint32_t Connect(const sdbus::ObjectPath&, const int32_t&, const sdbus::ObjectPath&) override {
+    return RefuseLifecycle("IKivKeywords.Connect");
   }
-  uint32_t Disconnect() override {
-    return Wire(com::CallGuard([&] { return target_->Disconnect(); }));
-  }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivKeywords.Disconnect"); }
   std::tuple<uint32_t, sdbus::ObjectPath> _NewEnum() override {
     sdbus::ObjectPath path("/");
     const com::HRESULT hr = com::CallGuard([&] {

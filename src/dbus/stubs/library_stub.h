@@ -39,8 +39,8 @@ class LibraryStub final : public Stub, public ::com::orvane::KIVALBUMCORELib::IK
   PathReply get_Shoebox() override { return Getter(&Library::get_Shoebox); }
   PathReply get_SearchResults() override { return Getter(&Library::get_SearchResults); }
   PathReply get_AllAlbumsAlbum() override { return Getter(&Library::get_AllAlbumsAlbum); }
-  uint32_t Connect() override { return Status([&] { return target_->Connect(); }); }
-  uint32_t Disconnect() override { return Status([&] { return target_->Disconnect(); }); }
+  uint32_t Connect() override { return RefuseLifecycle("IKivLibrary.Connect"); }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivLibrary.Disconnect"); }
   TextReply get_LibMoniker() override { return Text([&](com::Bstr* v) { return target_->get_LibMoniker(v); }); }
   uint32_t put_LibMoniker(const std::string& v) override { return Status([&] { return target_->put_LibMoniker(v); }); }
   TextReply get_Uid() override { return Text([&](com::Bstr* v) { return target_->get_Uid(v); }); }

@@ -13,18 +13,10 @@ class UserFieldsStub final : public Stub, public ::com::orvane::KIVALBUMCORELib:
       : Stub(object, binding), IKivUserFields_adaptor(object), target_(std::move(target)) {}
 
  private:
-  uint32_t Connect(const sdbus::ObjectPath& pConnection, const int32_t& lID,
-                   const sdbus::ObjectPath& pUserFieldsEvents) override {
-    return Wire(com::CallGuard([&] {
-      CallValues values(binding_, Caller());
-      auto connection = values.Object(pConnection);
-      auto events = values.Object(pUserFieldsEvents);
-      return target_->Connect(connection.get(), lID, events.get());
-    }));
+  uint32_t Connect(const sdbus::ObjectPath&, const int32_t&, const sdbus::ObjectPath&) override {
+    return RefuseLifecycle("IKivUserFields.Connect");
   }
-  uint32_t Disconnect() override {
-    return Wire(com::CallGuard([&] { return target_->Disconnect(); }));
-  }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivUserFields.Disconnect"); }
   std::tuple<uint32_t, int32_t> Count() override {
     int32_t count = 0;
     const com::HRESULT hr = com::CallGuard([&] { return target_->Count(&count); });
