@@ -7,9 +7,11 @@
 #include "IKivKeywords_proxy.h"
 #include "IKivLibrary_proxy.h"
 #include "IKivUserFields_proxy.h"
+#include "Object_proxy.h"
 #include "catalogue_server_fixture.h"
 #include "client/items.h"
 #include "client/library.h"
+#include "dbus/server_binding.h"
 
 namespace albumcore::testing {
 namespace {
@@ -109,6 +111,66 @@ TEST_F(SharedObjectsTest, NoClientConnectsOrDisconnectsWhatTheServerShares) {
   uint64_t bytes = 0;
   EXPECT_EQ(second.library->TotalInfo("", count, bytes), com::S_OK);
   EXPECT_EQ(count, 2);
+}
+
+// The name of the D-Bus error a raw call of `method` on `path` ends in, or
+// empty when it is answered.
+std::string ErrorOfCall(client::Session& s, const std::string& path, const char* interface, const char* method,
+                        int32_t argument) {
+  auto proxy = sdbus::createProxy(s.connection(), s.serverName(), path);
+  try {
+    auto call = proxy->createMethodCall(interface, method);
+    call << argument;
+    proxy->callMethod(call);
+  } catch (const sdbus::Error& e) {
+    return e.getName();
+  }
+  return {};
+}
+
+TEST_F(SharedObjectsTest, HostileCallsGetErrorsAndTheServerServesOn) {
+  Client first = Open(session_);
+  int32_t id = -1;
+  ASSERT_EQ(first.items->CreateItem(Describe("beach"), id), com::S_OK);
+  Client second = Open(client::Session::Connect(bus_->address()));
+  std::unique_ptr<client::Item> held;
+  ASSERT_EQ(second.items->InstantiateItem(id, held), com::S_OK);
+  const std::string path = held->object()->path();
+  client::Session& s = *session_;
+
+  // Arguments of the wrong types, a method no interface has, an object never exported.
+  EXPECT_EQ(ErrorOfCall(s, path, ki::IKivItem_proxy::INTERFACE_NAME, "put_Name", 7),
+            "org.freedesktop.DBus.Error.InvalidArgs");
+  EXPECT_EQ(ErrorOfCall(s, path, ki::IKivItem_proxy::INTERFACE_NAME, "Explode", 7),
+            "org.freedesktop.DBus.Error.UnknownMethod");
+  EXPECT_EQ(ErrorOfCall(s, std::string(dbus::kObjectsPath) + "/987654", ki::IKivItem_proxy::INTERFACE_NAME,
+                        "get_Name", 7),
+            "org.freedesktop.DBus.Error.UnknownObject");
+
+  // Releases of references the caller never had, or has given back already,
+  // are refused and take nothing from the holder.
+  ServerProxy<::com::orvane::AlbumCore9::Object_proxy> stranger(s, path);
+  EXPECT_EQ(stranger.Release(), Wire(com::E_ACCESSDENIED));
+  ServerProxy<::com::orvane::AlbumCore9::Object_proxy> holder(*second.session, path);
+  EXPECT_EQ(holder.AddRef(), Wire(com::S_OK));
+  EXPECT_EQ(holder.Release(), Wire(com::S_OK));
+  EXPECT_EQ(stranger.Release(), Wire(com::E_ACCESSDENIED));
+
+  // Texts far past any column: refused, and the row keeps its value.
+  const std::string huge(1 << 20, 'x');
+  EXPECT_TRUE(com::Failed(held->SetName(huge)));
+  int32_t count = 0;
+  uint64_t bytes = 0;
+  EXPECT_EQ(first.library->TotalInfo(huge, count, bytes), com::E_INVALIDARG);
+  int32_t found = 0;
+  EXPECT_EQ(first.items->FindItemByMoniker(huge, found), com::S_FALSE);
+
+  // Both clients are served as before.
+  std::string name;
+  EXPECT_EQ(held->Name(name), com::S_OK);
+  EXPECT_EQ(name, "beach");
+  EXPECT_EQ(first.library->TotalInfo("", count, bytes), com::S_OK);
+  EXPECT_EQ(count, 1);
 }
 
 }  // namespace
