@@ -28,6 +28,7 @@
 #include <cstdlib>
 
 #include "bus_bench_server.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -165,36 +166,6 @@ BENCHMARK(BM_CreateItem_Bare)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_GetName_Server)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_GetName_Bare)->UseRealTime()->MinTime(2.0);
 
-// The console report, then each *_Server rate over its *_Bare twin's, from
-// the fastest repetition in wall time.
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double time = run.GetAdjustedRealTime();
-      auto [it, first] = times_.try_emplace(run.run_name.function_name, time);
-      if (!first) it->second = std::min(it->second, time);
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nserver rate / bare rate (target 0.8 or more):\n");
-    for (const auto& [name, time] : times_) {
-      const auto at = name.find("_Server");
-      if (at == std::string::npos) continue;
-      auto twin = times_.find(name.substr(0, at) + "_Bare");
-      if (twin == times_.end() || time <= 0) continue;
-      std::printf("  %-12s %.2f  (%.0f vs %.0f calls/s)\n", name.substr(3, at - 3).c_str(), twin->second / time,
-                  1e9 / time, 1e9 / twin->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -202,7 +173,11 @@ int main(int argc, char** argv) {
   setup = &s;
   if (!s.Start()) return 1;
   benchmark::Initialize(&argc, argv);
-  RateReporter reporter;
+  RatioReporter reporter({.ours = "_Server",
+                          .twin = "_Bare",
+                          .title = "server rate / bare rate (target 0.8 or more):",
+                          .realTime = true,
+                          .asRates = true});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -1,5 +1,6 @@
 // The console report of a benchmark program, followed by the ratio of each
-// BM_<Name>_Adapter to its BM_<Name>_Raw twin, in CPU time. With
+// benchmark to its twin: BM_<Name>_Adapter to BM_<Name>_Raw in CPU time by
+// default, or whatever suffixes and clock a program chooses. With
 // --benchmark_repetitions the fastest repetition counts: on a shared
 // machine the others measure the neighbours too.
 #pragma once
@@ -14,34 +15,52 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  struct Pairing {
+    std::string ours = "_Adapter";
+    std::string twin = "_Raw";
+    std::string title = "adapter / raw SQLite:";
+    // Wall time instead of CPU time: a round trip waits on other processes.
+    bool realTime = false;
+    // Prints twin time / our time with both rates in calls/s (higher is
+    // better) instead of our time / twin time.
+    bool asRates = false;
+  };
+
+  RatioReporter() = default;
+  explicit RatioReporter(Pairing pairing) : pairing_(std::move(pairing)) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const auto& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      const double time = run.GetAdjustedCPUTime();
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      const double time = pairing_.realTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
       auto [it, first] = times_.try_emplace(run.run_name.function_name, time);
       if (!first) it->second = std::min(it->second, time);
     }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nadapter / raw SQLite:\n");
+    std::printf("\n%s\n", pairing_.title.c_str());
     for (const auto& [name, time] : times_) {
-      const auto at = name.find("_Adapter");
-      if (at == std::string::npos) continue;
-      std::string raw = name;
-      raw.replace(at, 8, "_Raw");
-      if (const double twin = Time(raw); twin > 0)
-        std::printf("  %-14s %.2fx\n", name.substr(3, at - 3).c_str(), time / twin);
+      const auto at = name.find(pairing_.ours);
+      if (at == std::string::npos || time <= 0) continue;
+      const double twin = Time(name.substr(0, at) + pairing_.twin);
+      if (twin <= 0) continue;
+      const std::string shown = name.substr(3, at - 3);
+      if (pairing_.asRates)
+        std::printf("  %-14s %.2f  (%.0f vs %.0f calls/s)\n", shown.c_str(), twin / time, 1e9 / time, 1e9 / twin);
+      else
+        std::printf("  %-14s %.2fx\n", shown.c_str(), time / twin);
     }
   }
 
-  // The fastest CPU time of benchmark `name`; 0 when it did not run.
+  // The fastest time of benchmark `name`; 0 when it did not run.
   double Time(const std::string& name) const {
     auto it = times_.find(name);
     return it == times_.end() ? 0 : it->second;
   }
 
  private:
+  Pairing pairing_;
   std::map<std::string, double> times_;
 };
