@@ -84,4 +84,20 @@ com::HRESULT Library::GetItem(int32_t id, com::ComPtr<RemoteObject>& item) {
   return Adopted(*session_, CallServer(*session_, [&] { return proxy_->GetItem(id); }), item);
 }
 
+com::HRESULT Library::GetAlbum(int32_t id, com::ComPtr<RemoteObject>& album) {
+  return Adopted(*session_, CallServer(*session_, [&] { return proxy_->GetAlbum(id); }), album);
+}
+
+com::HRESULT Library::SpecialAlbumId(int32_t type, int32_t& id) {
+  auto [hr, value] = CallServer(*session_, [&] { return proxy_->GetSpecialAlbumID(type); });
+  id = value;
+  return static_cast<com::HRESULT>(hr);
+}
+
+com::HRESULT Library::CreateAlbum(const std::string& name, int32_t parent, int32_t& id) {
+  auto [hr, value] = CallServer(*session_, [&] { return proxy_->CreateAlbum("", name, parent); });
+  id = value;
+  return static_cast<com::HRESULT>(hr);
+}
+
 }  // namespace albumcore::client

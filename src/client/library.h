@@ -41,6 +41,13 @@ class Library {
   com::HRESULT ItemCollection(com::ComPtr<RemoteObject>& collection);
   // The item (or album) with this ID; S_FALSE and none when there is none.
   com::HRESULT GetItem(int32_t id, com::ComPtr<RemoteObject>& item);
+  // The album object with this ID (an IKivAlbum; see client/albums.h).
+  com::HRESULT GetAlbum(int32_t id, com::ComPtr<RemoteObject>& album);
+  // The ID of a special album (0 the bin, 1 the root of the album tree, ...),
+  // made on first request.
+  com::HRESULT SpecialAlbumId(int32_t type, int32_t& id);
+  // A new album under `parent` (a virtual album's ID means the root).
+  com::HRESULT CreateAlbum(const std::string& name, int32_t parent, int32_t& id);
 
   const com::ComPtr<RemoteObject>& object() const { return object_; }
 

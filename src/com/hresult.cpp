@@ -31,6 +31,7 @@ const char* NameOf(HRESULT hr) {
     case DISP_E_PARAMNOTFOUND: return "DISP_E_PARAMNOTFOUND";
     case DISP_E_ARRAYISLOCKED: return "DISP_E_ARRAYISLOCKED";
     case RPC_E_DISCONNECTED: return "RPC_E_DISCONNECTED";
+    case E_MESSAGE_EXCEEDS_MAX_SIZE: return "E_MESSAGE_EXCEEDS_MAX_SIZE";
     case S_KEYWORD_ALREADY: return "S_KEYWORD_ALREADY";
     default: return nullptr;
   }

@@ -39,6 +39,8 @@ inline constexpr HRESULT DISP_E_BADINDEX = MakeHresult(0x8002000B);
 inline constexpr HRESULT DISP_E_PARAMNOTFOUND = MakeHresult(0x80020004);
 inline constexpr HRESULT DISP_E_ARRAYISLOCKED = MakeHresult(0x8002000D);
 inline constexpr HRESULT RPC_E_DISCONNECTED = MakeHresult(0x80010108);
+// A reply that would not fit in one message of the transport.
+inline constexpr HRESULT E_MESSAGE_EXCEEDS_MAX_SIZE = MakeHresult(0x800710F0);
 // Success code some keyword operations answer instead of S_OK.
 inline constexpr HRESULT S_KEYWORD_ALREADY = MakeHresult(0x42000003);
 

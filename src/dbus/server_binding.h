@@ -33,6 +33,7 @@
 #include "com/class_registry.h"
 #include "dbus/client_state.h"
 #include "dbus/main_loop.h"
+#include "dbus/reply_size.h"
 #include "dbus/stub.h"
 #include "dbus/variant_codec.h"
 #include "dbus/work_queue.h"
@@ -109,6 +110,10 @@ class ServerBinding {
   // A second worker for calls long by nature (a catalogue file's repair or
   // compaction), so that they never hold up the short ones on work().
   WorkQueue& longWork() { return *longWork_; }
+  // The largest reply a slot may send (reply_size.h); larger ones are
+  // answered with a status instead.
+  size_t maxReplyBytes() const { return maxReplyBytes_; }
+  void SetMaxReplyBytes(size_t bytes) { maxReplyBytes_ = bytes; }
   size_t ExportedCountForTesting() const { return byPath_.size(); }
   size_t ClientCountForTesting() const { return clients_.size(); }
   // References all clients together hold on the object at `path`.
@@ -146,6 +151,7 @@ class ServerBinding {
   std::vector<std::unique_ptr<Exported>> unexported_;  // destroyed on the next loop turn
   uint64_t nextObjectNumber_ = 1;
   uint64_t totalRefs_ = 0;  // all clients' references to all objects
+  size_t maxReplyBytes_ = kDefaultMaxReplyBytes;
   std::function<void(bool)> heldObserver_;
   std::unique_ptr<WorkQueue> work_;
   std::unique_ptr<WorkQueue> longWork_;

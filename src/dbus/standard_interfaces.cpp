@@ -2,6 +2,7 @@
 
 #include "dbus/remote_album_core_events.h"
 #include "dbus/remote_thumbnail_generator_events.h"
+#include "dbus/stubs/album_stub.h"
 #include "dbus/stubs/connection_point_stub.h"
 #include "dbus/stubs/device_item_stub.h"
 #include "dbus/stubs/item_collection_stub.h"
@@ -26,6 +27,8 @@ void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<typelib::IKivDeviceItem, DeviceItemStub>();
   binding.AddInterface<typelib::IKivThumbnailGenerator, ThumbnailGeneratorStub>();
   binding.AddInterface<typelib::IKivLibrary, LibraryStub>();
+  binding.AddInterface<typelib::IKivAlbum, AlbumStub>();
+  binding.AddInterface<typelib::IKivItemEnumerator, ItemEnumeratorStub>();
   binding.AddInterface<typelib::IKiTypePropertiesDescriptor, TypePropertiesDescriptorStub>();
   binding.AddInterface<typelib::IKiGenericTypeDescriptor, GenericTypeDescriptorStub>();
   binding.AddInterface<typelib::IItemCollectionOwner, ItemCollectionOwnerStub>();

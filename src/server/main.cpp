@@ -33,6 +33,7 @@
 #include "server/config/filter_lists.h"
 #include "server/config/idle_settings.h"
 #include "server/config/registration_defaults.h"
+#include "server/config/reply_limit.h"
 #include "server/config/server_settings.h"
 #include "server/exit_status.h"
 #include "server/idle_shutdown.h"
@@ -241,6 +242,7 @@ int Serve() {
     ac::com::ThrowIfFailed(
         host.classes().CreateInstance(ac::server::kLumLibFactory.progId, nullptr, &factory));
     host.binding().Pin(factory, "LibFactory");
+    host.binding().SetMaxReplyBytes(ac::config::ReadMaxReplyBytes(registry));
     auto* lumFactory = dynamic_cast<ac::server::LumLibFactory*>(factory.get());
     const ac::server::FactoryLookup findFactory = [lumFactory] { return lumFactory; };
     auto stop = [&host](const char* why) {

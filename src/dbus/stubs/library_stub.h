@@ -292,6 +292,7 @@ class LibraryStub final : public Stub, public ::com::orvane::KIVALBUMCORELib::IK
     std::array<WireVariant, N> wire;
     wire.fill(CallValues::Empty());
     const com::HRESULT encoded = com::CallGuard([&] {
+      CheckReplyFits(values, binding_.maxReplyBytes(), "a library reply");
       CallValues out(binding_, Caller());
       std::array<WireVariant, N> all;
       for (size_t i = 0; i < N; ++i) all[i] = out.Out(*values[i]);

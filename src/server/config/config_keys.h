@@ -59,6 +59,10 @@ inline constexpr std::string_view kSqlBudgetValue = "SqlStatementBudgetMs";
 inline constexpr std::string_view kIdleTickValue = "IdleTickMs";
 inline constexpr std::string_view kLocalExitDelayValue = "LocalServerExitDelayMs";
 
+// Value of kAlbumKey: the largest reply the server sends, in bytes
+// (reply_limit.h).
+inline constexpr std::string_view kMaxReplyBytesValue = "MaxReplyBytes";
+
 // The named item-type filters, each a key below kFiltersKey.
 inline constexpr std::string_view kFilterAll = "NAX_FILTER_ALL";
 inline constexpr std::string_view kFilterProjects = "NAX_FILTER_PROJECTS";
