@@ -101,20 +101,11 @@ class AlbumStub final : public TypedStub, public ::com::orvane::KIVALBUMCORELib:
     return ReplyNumber([&](int32_t* id) { return target_->FindItemByName(name, id); }, -1);
   }
 
-  // Lifecycle.
-  uint32_t Connect(const Path& pConnection, const int32_t& lAlbumID, const Path& pItemCollection,
-                   const Path& pLibUserFields) override {
-    return Reply([&] {
-      CallValues values = Values();
-      auto connection = values.Object(pConnection);
-      auto collection = values.Object(pItemCollection);
-      auto userFields = values.Object(pLibUserFields);
-      return target_->Connect(connection.get(), lAlbumID, collection.get(), userFields.get());
-    });
+  // Lifecycle: the server alone connects its albums.
+  uint32_t Connect(const Path&, const int32_t&, const Path&, const Path&) override {
+    return RefuseLifecycle("IKivAlbum.Connect");
   }
-  uint32_t Disconnect() override {
-    return Reply([&] { return target_->Disconnect(); });
-  }
+  uint32_t Disconnect() override { return RefuseLifecycle("IKivAlbum.Disconnect"); }
 
   // Properties.
   Number get_ID() override {
