@@ -103,6 +103,10 @@ com::HRESULT Album::Remove(int32_t itemId) {
   return Status(CallServer(*session_, [&] { return proxy_->Remove(itemId); }));
 }
 
+com::HRESULT Album::IsInAlbum(int32_t itemId) {
+  return Status(CallServer(*session_, [&] { return proxy_->IsInAlbum(itemId); }));
+}
+
 com::HRESULT Album::IsEligible(int32_t itemId) {
   return Status(CallServer(*session_, [&] { return proxy_->IsEligibleToAddItemToAlbum(itemId); }));
 }

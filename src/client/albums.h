@@ -52,6 +52,8 @@ class Album {
   // E_FAIL for an item that is not a member. An album whose only parent is
   // this one is destroyed, as the album's rule says.
   com::HRESULT Remove(int32_t itemId);
+  // S_OK for a member, S_FALSE for anything else.
+  com::HRESULT IsInAlbum(int32_t itemId);
   // S_OK when the item may go in; S_FALSE when not (itself, its own parent).
   com::HRESULT IsEligible(int32_t itemId);
   com::HRESULT EmptyRecursively(bool destroyItems);

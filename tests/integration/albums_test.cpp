@@ -2,6 +2,8 @@
 // albumctl runs.
 #include <filesystem>
 
+#include "../unit/components/file_system/test_images.h"
+
 #include "IKivAlbum_proxy.h"
 #include "catalogue_server_fixture.h"
 #include "client/albums.h"
@@ -169,6 +171,104 @@ TEST_F(AlbumBusTest, AListingPastTheReplyLimitIsRefusedAndTheConnectionLives) {
   EXPECT_EQ(count, 300);
   ASSERT_EQ(album->Items({.typeFilter = "0", .sortField = typelib::NAX_SORT_NAME, .descending = false}, listing), com::S_OK);
   EXPECT_EQ(listing.size(), 0u);
+}
+
+// Lines albumctl printed until one holds `words`.
+bool Printed(ChildProcess& child, const std::string& words) {
+  for (std::string line = child.ReadLine(10000); !line.empty(); line = child.ReadLine(10000)) {
+    if (line.find(words) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The number after `before` in albumctl's output.
+std::string NumberAfter(const std::string& out, const std::string& before) {
+  const size_t at = out.find(before);
+  if (at == std::string::npos) return "";
+  const size_t start = at + before.size();
+  return out.substr(start, out.find_first_not_of("0123456789", start) - start);
+}
+
+TEST_F(AlbumBusTest, AlbumctlShowsAndChangesAlbumsAndAWatchHearsIt) {
+  const std::string photos = bus_->directory() + "/photos";
+  fs::create_directories(photos);
+  ASSERT_TRUE(file_system::testing::WriteImage(photos + "/beach.jpg", {.width = 120, .height = 80}));
+  ASSERT_TRUE(file_system::testing::WriteImage(photos + "/alps.png", {.width = 64, .height = 48}));
+  auto env = Env();
+  env["ALBUMCTL_LIBRARY"] = path_;
+  auto run = [&](std::vector<std::string> args) { return Albumctl(std::move(args), env); };
+  auto expect = [&](std::vector<std::string> args, int code, const std::string& says) {
+    ExpectAlbumctl(std::move(args), code, says, env);
+  };
+  ASSERT_EQ(run({"item", "import", photos}).first, 0);
+  com::Variant ids;
+  ASSERT_EQ(library_->EnumerateFieldValues("SELECT ItemID FROM AlbumItems WHERE ItemType = 0 ORDER BY Name", ids),
+            com::S_OK);
+  const std::string alpsPhoto = ids.array().get(0).ToString(), beachPhoto = ids.array().get(1).ToString();
+
+  auto watch = std::make_unique<ChildProcess>(
+      std::vector<std::string>{ALBUMCORE_ALBUMCTL, "watch", "--library", path_}, Env(), true);
+  ASSERT_TRUE(Printed(*watch, "watching"));
+
+  // Albums made under the root and under a parent named by name; a second
+  // "Alps" makes the bare name ambiguous, while paths and IDs still name one.
+  auto [madeTrips, trips] = run({"album", "create", "Trips"});
+  ASSERT_EQ(madeTrips, 0) << trips;
+  const std::string tripsId = NumberAfter(trips, "created album ");
+  auto [madeAlps, alps] = run({"album", "create", "Alps", "--parent", "Trips"});
+  ASSERT_EQ(madeAlps, 0) << alps;
+  const std::string alpsId = NumberAfter(alps, "created album ");
+  EXPECT_NE(alps.find("in \"Trips\" (" + tripsId + ")"), std::string::npos) << alps;
+  auto [madeOther, other] = run({"album", "create", "Alps"});
+  ASSERT_EQ(madeOther, 0) << other;
+  const std::string otherAlpsId = NumberAfter(other, "created album ");
+  expect({"album", "items", "Alps"}, 3, "names 2 albums (IDs ");
+  // An album never goes below itself, and a special album stays where the
+  // library keeps it (taken out again it would be destroyed).
+  expect({"album", "add", "Trips/Alps", tripsId}, 1, "it would hold itself");
+  expect({"album", "add", "Trips/Alps", std::to_string(root_)}, 1, "it is a special album");
+
+  // Items in, listed in the order asked for, filtered by type; the watch
+  // hears each addition.
+  expect({"album", "add", "Trips/Alps", beachPhoto, alpsPhoto, "99999"}, 0, "added 2, refused 1, failed 0");
+  EXPECT_TRUE(Printed(*watch, "OnItemAdded " + alpsId));
+  auto [listed, list] = run({"album", "items", alpsId, "--sort", "name", "--desc"});
+  ASSERT_EQ(listed, 0) << list;
+  EXPECT_LT(list.find("beach.jpg"), list.find("alps.png")) << list;
+  EXPECT_NE(list.find(photos + "/beach.jpg"), std::string::npos) << list;
+  expect({"album", "items", "Trips/Alps", "--type", "video,audio"}, 0, "no items in \"Trips/Alps\"");
+  expect({"album", "items", "Trips", "--type", "album"}, 0, "Alps");
+
+  // Rename and move; the tree shows the result with IDs and counts.
+  expect({"album", "rename", "Trips", "Journeys"}, 0, "renamed \"Trips\" (" + tripsId + ") to \"Journeys\"");
+  EXPECT_TRUE(Printed(*watch, "OnAlbumNameChanged " + tripsId + " \"Journeys\""));
+  expect({"album", "move", "Journeys/Alps", "--to", otherAlpsId}, 0,
+         "moved \"Journeys/Alps\" (" + alpsId + ") into \"Alps\" (" + otherAlpsId + ")");
+  expect({"album", "move", "Journeys", "--to", "Journeys"}, 1, "it would hold itself");
+  auto [shown, tree] = run({"album", "tree"});
+  ASSERT_EQ(shown, 0) << tree;
+  EXPECT_NE(tree.find("Journeys  #" + tripsId + "  0 members"), std::string::npos) << tree;
+  EXPECT_NE(tree.find("└─ Alps  #" + alpsId + "  2 members"), std::string::npos) << tree;
+  EXPECT_NE(tree.find("Bin  #"), std::string::npos) << tree;
+
+  // Out again, and into the bin, which empties for good.
+  expect({"album", "remove", "Alps/Alps", alpsPhoto}, 0, "removed 1, refused 0, failed 0");
+  expect({"album", "remove", alpsId, alpsPhoto}, 1, "item " + alpsPhoto + " is not in");
+  expect({"album", "add", "Bin", alpsPhoto}, 0, "added 1");
+  expect({"album", "empty-bin"}, 0, "destroyed 1 item from the bin");
+  expect({"item", "show", alpsPhoto}, 1, "no item " + alpsPhoto);
+
+  // Wrong input: unknown albums, names that cannot be, a special album's
+  // name, a sort that does not exist, no library.
+  expect({"album", "items", "Nowhere"}, 1, "no album named \"Nowhere\"");
+  expect({"album", "items", "99999"}, 1, "no album 99999");
+  expect({"album", "create", "a/b"}, 3, "cannot hold \"/\"");
+  expect({"album", "rename", "Bin", "Trash"}, 1, "keeps its name");
+  expect({"album", "items", "Journeys", "--sort", "colour"}, 3, "colour");
+  expect({"album", "items", "Journeys", "--type", "sculpture"}, 3, "no item type \"sculpture\"");
+  ExpectAlbumctl({"album", "tree", "--library", bus_->directory() + "/none.db"}, 5, "library not found");
+  watch->Signal(SIGTERM);
+  EXPECT_EQ(watch->WaitExitCode(), 0);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "components/file_system/item_types.h"
 #include "display_text.h"
 #include "exit_status.h"
+#include "item_texts.h"
 #include "library_commands.h"
 
 namespace albumcore::tools {
@@ -22,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kFileProtocol = "file::";
 // The item types a library counts as media (its albums are 8 to 16).
 constexpr const char* kMediaItems = "(ItemType < 8 OR ItemType > 16)";
 
@@ -38,25 +38,6 @@ void AddLibraryOption(CLI::App* command, ItemArgs& args) {
   command->add_option("--library", args.library, "the library's catalogue file (opened for this run)")
       ->required()
       ->envname("ALBUMCTL_LIBRARY");
-}
-
-std::string TypeName(int32_t type) {
-  switch (type) {
-    case file_system::kItemPhoto: return "photo";
-    case file_system::kItemAudio: return "audio";
-    case file_system::kItemVideo: return "video";
-    case file_system::kItemRecordedTv: return "recorded TV";
-    case file_system::kItemPlaylist: return "playlist";
-    case file_system::kItemDiscInformation:
-    case file_system::kItemDiscVideoObject: return "video disc";
-    default: return "type " + std::to_string(type);
-  }
-}
-
-// A moniker as a person reads it: the path of a file, anything else as it is.
-std::string ShownMoniker(const std::string& moniker) {
-  const std::string_view prefix = kFileProtocol;
-  return DisplayText(moniker.rfind(prefix, 0) == 0 ? moniker.substr(prefix.size()) : moniker);
 }
 
 // A status the server answered, with what albumctl was doing.

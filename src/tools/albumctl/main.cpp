@@ -28,6 +28,7 @@
 #include "exit_status.h"
 #include "file_commands.h"
 #include "item_commands.h"
+#include "album_commands.h"
 #include "library_commands.h"
 #include "reg_commands.h"
 #include "watch_command.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
   ac::tools::AddFileCommands(app);
   ac::tools::AddLibraryCommands(app, connect);
   ac::tools::AddItemCommands(app, connect);
+  ac::tools::AddAlbumCommands(app, connect);
   ac::tools::AddWatchCommand(app, connect);
 
   try {

@@ -1,0 +1,61 @@
+// The albums of a library as albumctl shows and names them: the tree below
+// the root album, and the bin beside it, read from the server once per run.
+//
+// An album is named by its ID, by its name where one album has it, or by a
+// path of names ("Trips/Alps") from a top-level album down. Albums may have
+// several parents and a damaged catalogue may hold a cycle, so the tree is
+// walked with a list of its own and each album read once.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "client/albums.h"
+#include "library_session.h"
+
+namespace albumcore::tools {
+
+struct AlbumNode {
+  int32_t id = -1;
+  std::string name;
+  int32_t count = 0;  // members: items and albums
+  std::vector<int32_t> children;  // child albums, by name
+  std::vector<int32_t> parents;   // among the albums read
+};
+
+class AlbumTree {
+ public:
+  // Reads every album reachable from the root album and the bin.
+  explicit AlbumTree(LibrarySession& session);
+
+  // The root album and the bin, in that order.
+  const std::vector<int32_t>& tops() const { return tops_; }
+  int32_t root() const { return tops_.front(); }
+  int32_t bin() const { return tops_.back(); }
+  const AlbumNode& node(int32_t id) const { return nodes_.at(id); }
+  bool contains(int32_t id) const { return nodes_.count(id) != 0; }
+
+  // The album `given` names. Raises NegativeAnswer when none has that ID,
+  // name or path, and CLI::ValidationError when several have the name.
+  int32_t Resolve(const std::string& given) const;
+  // "Trips/Alps" for an album under the root, through its first parent.
+  std::string PathOf(int32_t id) const;
+
+  // The album object, for changes. Raises NegativeAnswer when `id` is no
+  // album.
+  std::unique_ptr<client::Album> Open(int32_t id) const;
+  // The album object, or none when `id` is no album (a photo, nothing).
+  std::unique_ptr<client::Album> OpenIfAlbum(int32_t id) const;
+
+ private:
+  LibrarySession& session_;
+  std::vector<int32_t> tops_;
+  std::map<int32_t, AlbumNode> nodes_;
+};
+
+// A status the server answered, with what albumctl was doing.
+void CheckAlbumCall(com::HRESULT hr, const std::string& doing);
+
+}  // namespace albumcore::tools
