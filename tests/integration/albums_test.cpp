@@ -169,6 +169,8 @@ TEST_F(AlbumBusTest, AListingPastTheReplyLimitIsRefusedAndTheConnectionLives) {
   int32_t count = 0;
   EXPECT_EQ(album->Count(count), com::S_OK);
   EXPECT_EQ(count, 300);
+  ExpectAlbumctl({"album", "items", "Big", "--library", path_}, 4,
+                 "\"Big\" (" + std::to_string(big) + ") holds too many items to list in one reply");
   ASSERT_EQ(album->Items({.typeFilter = "0", .sortField = typelib::NAX_SORT_NAME, .descending = false}, listing), com::S_OK);
   EXPECT_EQ(listing.size(), 0u);
 }
