@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "albums/listing/listing.h"
-#include "bench_catalogue.h"
+#include "listing_catalogue.h"
 #include "ratio_reporter.h"
 #include "store/dao/engine.h"
 
@@ -44,18 +44,7 @@ ac::store::dao::Database& Catalogue() {
   auto& db = OpenCatalogue();
   if (db) return *db;
   const fs::path path = bench::ScratchRoot("album-listing-bench") / "catalogue.db";
-  fs::copy_file(ALBUMCORE_TEMPLATE_DB, path);
-  bench::FillWithPhotos(path.string(), kItems);
-  sqlite3* raw = nullptr;
-  sqlite3_open(path.c_str(), &raw);
-  ac::store::jetsql::ConfigureConnection(raw);
-  bench::Exec(raw, "BEGIN");
-  bench::Exec(raw, "INSERT INTO AlbumItems (ItemID, ItemType, Name) VALUES (" + std::to_string(kAlbumId) +
-                       ", 9, 'Album')");
-  bench::Exec(raw, "INSERT INTO AlbumContents (AlbumID, ItemID) SELECT " + std::to_string(kAlbumId) +
-                       ", ItemID FROM AlbumItems WHERE ItemType = 0");
-  bench::Exec(raw, "COMMIT");
-  sqlite3_close_v2(raw);
+  bench::MakeAlbumCatalogue(path.string(), kItems, kAlbumId);
   db = ac::com::MakeObject<ac::store::dao::DBEngine>()->OpenDatabase(path.string());
   return *db;
 }
@@ -78,51 +67,16 @@ void Adapter(benchmark::State& state, uint32_t sortField) {
   state.counters["rows"] = static_cast<double>(rows);
 }
 
-// The columns of the listing as a program on SQLite alone would keep them.
-struct RawListing {
-  std::vector<int32_t> id, type, size, bigSize, rotation, rating;
-  std::vector<std::string> name, moniker, thumbMoniker, soundMoniker, notes;
-  std::vector<double> dateCreated, dateModified;
-  std::vector<bool> readOnly;
-};
-
-std::string Text(sqlite3_stmt* s, int c) {
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-  return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(s, c))) : std::string();
-}
-
 void Raw(benchmark::State& state, uint32_t sortField) {
   auto& db = Catalogue();
-  // The translation's column order: ItemID, DateCreated, DateModified,
-  // ItemType, Name, ItemDataMoniker, Size, BigSize, ItemThumbMoniker, Note,
-  // SoundMoniker, Rating, ReadOnly, Rotation.
   const std::string sql = db.session()->Translate(ListingSql(sortField))->sql;
-  sqlite3* raw = db.session()->db();
   size_t rows = 0;
   for (auto _ : state) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(raw, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-      state.SkipWithError(sqlite3_errmsg(raw));
+    bench::RawListing l;
+    if (!bench::ReadRawListing(db.session()->db(), sql, l)) {
+      state.SkipWithError(sqlite3_errmsg(db.session()->db()));
       break;
     }
-    RawListing l;
-    while (sqlite3_step(s) == SQLITE_ROW) {
-      l.id.push_back(sqlite3_column_int(s, 0));
-      l.dateCreated.push_back(sqlite3_column_double(s, 1));
-      l.dateModified.push_back(sqlite3_column_double(s, 2));
-      l.type.push_back(sqlite3_column_int(s, 3));
-      l.name.push_back(Text(s, 4));
-      l.moniker.push_back(Text(s, 5));
-      l.size.push_back(sqlite3_column_int(s, 6));
-      l.bigSize.push_back(sqlite3_column_int(s, 7));
-      l.thumbMoniker.push_back(Text(s, 8));
-      l.notes.push_back(Text(s, 9));
-      l.soundMoniker.push_back(Text(s, 10));
-      l.rating.push_back(sqlite3_column_int(s, 11));
-      l.readOnly.push_back(sqlite3_column_int(s, 12) != 0);
-      l.rotation.push_back(sqlite3_column_int(s, 13));
-    }
-    sqlite3_finalize(s);
     rows = l.id.size();
     benchmark::DoNotOptimize(l);
   }
