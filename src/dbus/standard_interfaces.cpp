@@ -4,6 +4,7 @@
 #include "dbus/remote_thumbnail_generator_events.h"
 #include "dbus/stubs/album_stub.h"
 #include "dbus/stubs/connection_point_stub.h"
+#include "dbus/stubs/device_album_stub.h"
 #include "dbus/stubs/device_item_stub.h"
 #include "dbus/stubs/item_collection_stub.h"
 #include "dbus/stubs/item_stub.h"
@@ -29,6 +30,7 @@ void RegisterStandardInterfaces(ServerBinding& binding) {
   binding.AddInterface<typelib::IKivLibrary, LibraryStub>();
   binding.AddInterface<typelib::IKivAlbum, AlbumStub>();
   binding.AddInterface<typelib::IKivItemEnumerator, ItemEnumeratorStub>();
+  binding.AddInterface<typelib::IKivDeviceAlbum, DeviceAlbumStub>();
   binding.AddInterface<typelib::IKiTypePropertiesDescriptor, TypePropertiesDescriptorStub>();
   binding.AddInterface<typelib::IKiGenericTypeDescriptor, GenericTypeDescriptorStub>();
   binding.AddInterface<typelib::IItemCollectionOwner, ItemCollectionOwnerStub>();

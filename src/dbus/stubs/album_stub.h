@@ -218,20 +218,9 @@ class AlbumStub final : public TypedStub, public ::com::orvane::KIVALBUMCORELib:
     return {&i.id,   &i.name,         &i.type,     &i.moniker,      &i.dateCreated, &i.dateModified, &i.size,
             &i.bigSize, &i.thumbMoniker, &i.rotation, &i.soundMoniker, &i.notes,       &i.rating,       &last};
   }
-  // The values as the album left them when they fit in a reply; else, or
-  // when one cannot travel, all empty and that failure is the status.
   template <size_t N>
   std::pair<com::HRESULT, std::array<W, N>> Encode(com::HRESULT hr, const std::array<const com::Variant*, N>& values) {
-    std::array<W, N> wire;
-    wire.fill(CallValues::Empty());
-    const com::HRESULT encoded = com::CallGuard([&] {
-      CheckReplyFits(values, binding_.maxReplyBytes(), "an album listing");
-      CallValues out = Values();
-      std::array<W, N> all;
-      for (size_t i = 0; i < N; ++i) all[i] = out.Out(*values[i]);
-      wire = std::move(all);
-    });
-    return {com::Failed(encoded) ? encoded : hr, std::move(wire)};
+    return ReplyBounded(hr, values, "an album listing");
   }
 
   com::ComPtr<typelib::IKivAlbum> target_;

@@ -6,9 +6,12 @@
 // object left in it (its default when the call never got that far).
 #pragma once
 
+#include <array>
 #include <string>
 #include <tuple>
+#include <utility>
 
+#include "dbus/reply_size.h"
 #include "dbus/stubs/call_values.h"
 
 namespace albumcore::dbus {
@@ -62,6 +65,24 @@ class TypedStub : public Stub {
       return answered;
     });
     return {Wire(hr), path};
+  }
+  // Values that grow with the catalogue (listings as parallel arrays): as
+  // the object left them when together they fit in a reply; else, or when
+  // one cannot travel, all empty and that failure is the status. `what`
+  // names the call for the log line of a refusal.
+  template <size_t N>
+  std::pair<com::HRESULT, std::array<WireVariant, N>> ReplyBounded(
+      com::HRESULT hr, const std::array<const com::Variant*, N>& values, const char* what) {
+    std::array<WireVariant, N> wire;
+    wire.fill(CallValues::Empty());
+    const com::HRESULT encoded = com::CallGuard([&] {
+      CheckReplyFits(values, binding_.maxReplyBytes(), what);
+      CallValues out = Values();
+      std::array<WireVariant, N> all;
+      for (size_t i = 0; i < N; ++i) all[i] = out.Out(*values[i]);
+      wire = std::move(all);
+    });
+    return {com::Failed(encoded) ? encoded : hr, std::move(wire)};
   }
 };
 
