@@ -259,12 +259,16 @@ TEST_F(AlbumBusTest, AlbumctlShowsAndChangesAlbumsAndAWatchHearsIt) {
   expect({"album", "add", "Bin", alpsPhoto}, 0, "added 1");
   expect({"album", "empty-bin"}, 0, "destroyed 1 item from the bin");
   expect({"item", "show", alpsPhoto}, 1, "no item " + alpsPhoto);
+  // An album taken out of its only parent goes, and albumctl says so.
+  expect({"album", "remove", otherAlpsId, alpsId}, 0, "destroyed album \"Alps/Alps\" (" + alpsId + ")");
+  expect({"album", "items", alpsId}, 1, "no album " + alpsId);
 
   // Wrong input: unknown albums, names that cannot be, a special album's
   // name, a sort that does not exist, no library.
   expect({"album", "items", "Nowhere"}, 1, "no album named \"Nowhere\"");
   expect({"album", "items", "99999"}, 1, "no album 99999");
   expect({"album", "create", "a/b"}, 3, "cannot hold \"/\"");
+  expect({"album", "rename", "Journeys", "  "}, 3, "an album needs a name");
   expect({"album", "rename", "Bin", "Trash"}, 1, "keeps its name");
   expect({"album", "items", "Journeys", "--sort", "colour"}, 3, "colour");
   expect({"album", "items", "Journeys", "--type", "sculpture"}, 3, "no item type \"sculpture\"");

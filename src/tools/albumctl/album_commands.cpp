@@ -47,7 +47,7 @@ std::string Named(const AlbumTree& tree, int32_t id) {
 
 // A new name: the tree names albums by paths, so a name holds no "/".
 void CheckNewName(const std::string& name) {
-  if (name.empty()) throw CLI::ValidationError("NAME", "an album needs a name");
+  if (name.find_first_not_of(" \t") == std::string::npos) throw CLI::ValidationError("NAME", "an album needs a name");
   if (name.find('/') != std::string::npos)
     throw CLI::ValidationError("NAME", "an album name cannot hold \"/\" (albumctl names albums by paths)");
 }
@@ -265,12 +265,15 @@ void Remove(const LibrarySession::Connect& connect, const AlbumArgs& args) {
       std::cerr << "albumctl: item " << item << " is not in " << Named(tree, id) << "\n";
       continue;
     }
+    // An album with no other parent goes with it: say so, it cannot be undone.
+    const bool lastParent = tree.contains(item) && tree.node(item).parents == std::vector<int32_t>{id};
     const com::HRESULT hr = album->Remove(item);
     if (com::Failed(hr)) {
       ++outcome.failed;
       std::cerr << "albumctl: item " << item << " not removed: " << com::DescribeHresult(hr) << "\n";
       continue;
     }
+    if (lastParent) std::cout << "destroyed album " << Named(tree, item) << ": it had no other parent\n";
     ++outcome.done;
   }
   outcome.Finish("removed");
