@@ -247,6 +247,7 @@ TEST_F(AlbumBusTest, AlbumctlShowsAndChangesAlbumsAndAWatchHearsIt) {
   expect({"album", "move", "Journeys/Alps", "--to", otherAlpsId}, 0,
          "moved \"Journeys/Alps\" (" + alpsId + ") into \"Alps\" (" + otherAlpsId + ")");
   expect({"album", "move", "Journeys", "--to", "Journeys"}, 1, "it would hold itself");
+  expect({"album", "move", "Journeys", "--to", std::to_string(root_)}, 1, "is already in \"Albums\"");
   auto [shown, tree] = run({"album", "tree"});
   ASSERT_EQ(shown, 0) << tree;
   EXPECT_NE(tree.find("Journeys  #" + tripsId + "  0 members"), std::string::npos) << tree;

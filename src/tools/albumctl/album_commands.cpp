@@ -1,5 +1,6 @@
 #include "album_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -175,16 +176,21 @@ void Move(const LibrarySession::Connect& connect, const AlbumArgs& args) {
   const int32_t to = tree.Resolve(args.parent);
   RefuseSpecial(tree, id, "moved");
   if (to == tree.bin()) throw NegativeAnswer("the bin holds no albums");
-  auto target = tree.Open(to);
-  const com::HRESULT eligible = target->IsEligible(id);
-  CheckAlbumCall(eligible, "move album " + std::to_string(id));
-  if (eligible == com::S_FALSE) throw NegativeAnswer(Named(tree, id) + " cannot go into " + Named(tree, to) + ": it would hold itself");
   std::vector<int32_t> parents;
   CheckAlbumCall(tree.Open(id)->ParentAlbums(parents), "read the parents of album " + std::to_string(id));
-  // In the new parent first: taken from its last parent, an album is destroyed.
-  const com::HRESULT added = target->Add(id);
-  CheckAlbumCall(added, "put album " + std::to_string(id) + " into album " + std::to_string(to));
-  if (added == com::S_FALSE) throw NegativeAnswer(Named(tree, to) + " does not take albums");
+  const bool alreadyThere = std::find(parents.begin(), parents.end(), to) != parents.end();
+  if (alreadyThere && parents.size() == 1) throw NegativeAnswer(Named(tree, id) + " is already in " + Named(tree, to));
+  if (!alreadyThere) {
+    auto target = tree.Open(to);
+    const com::HRESULT eligible = target->IsEligible(id);
+    CheckAlbumCall(eligible, "move album " + std::to_string(id));
+    if (eligible == com::S_FALSE)
+      throw NegativeAnswer(Named(tree, id) + " cannot go into " + Named(tree, to) + ": it would hold itself");
+    // In the new parent first: taken from its last parent, an album is destroyed.
+    const com::HRESULT added = target->Add(id);
+    CheckAlbumCall(added, "put album " + std::to_string(id) + " into album " + std::to_string(to));
+    if (added == com::S_FALSE) throw NegativeAnswer(Named(tree, to) + " does not take albums");
+  }
   for (int32_t parent : parents) {
     if (parent != to)
       CheckAlbumCall(tree.Open(parent)->Remove(id), "take album " + std::to_string(id) + " out of album " + std::to_string(parent));
