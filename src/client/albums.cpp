@@ -33,6 +33,7 @@ void ReadColumn(const com::Variant& column, uint16_t elementType, Out& into) {
   if (column.isEmpty()) return;
   if (!column.isArray() || column.array().elementType() != elementType || column.array().dimensions() != 1)
     throw com::ComError(com::DISP_E_TYPEMISMATCH, "listing column of type " + column.Describe());
+  into.reserve(column.array().elements<T>().size());
   for (const T& e : column.array().elements<T>()) {
     if constexpr (std::is_same_v<T, com::Bstr>) {
       into.push_back(e.str());

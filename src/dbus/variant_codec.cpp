@@ -116,7 +116,8 @@ SafeArray DecodeArrayAs(uint16_t elementType, const sdbus::Variant& v, Convert&&
   auto [bounds, wire] = ReadArray<Wire>(v);
   SafeArray a(elementType, std::move(bounds));
   auto& out = a.elements<Stored>();
-  for (size_t i = 0; i < wire.size(); ++i) out[i] = convert(wire[i]);
+  // The wire elements are this call's own: texts move instead of copying.
+  for (size_t i = 0; i < wire.size(); ++i) out[i] = convert(std::move(wire[i]));
   return a;
 }
 
@@ -136,7 +137,7 @@ SafeArray DecodeArray(uint16_t elementType, const sdbus::Variant& v, ObjectMarsh
     case com::VT_R8:
     case com::VT_DATE: return DecodeArrayAs<double>(elementType, v, same);
     case com::VT_BSTR:
-      return DecodeArrayAs<std::string, com::Bstr>(elementType, v, [](const std::string& s) { return com::Bstr(s); });
+      return DecodeArrayAs<std::string, com::Bstr>(elementType, v, [](std::string&& s) { return com::Bstr(std::move(s)); });
     case com::VT_VARIANT:
       return DecodeArrayAs<WireVariant, Variant>(elementType, v,
                                                  [&](const WireVariant& w) { return DecodeAt(w, objects, depth + 1); });
