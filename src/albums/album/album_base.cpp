@@ -59,9 +59,10 @@ typelib::IKivItemCollection& AlbumBase::items() const {
 }
 
 HRESULT AlbumBase::RequireWritable() const {
-  if (!items_ || albumId_ < 0) return com::E_FAIL;
+  // A class that refuses the write says so even for a virtual album.
+  if (!items_) return com::E_FAIL;
   if (!class_.clientsMayRename) return com::CO_E_NOT_SUPPORTED;
-  return com::S_OK;
+  return albumId_ < 0 ? com::E_FAIL : com::S_OK;
 }
 
 int32_t AlbumBase::MruAlbumId() {

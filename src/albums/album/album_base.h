@@ -111,6 +111,10 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
 
   store::dao::Database& db() const;
   typelib::IKivItemCollection& items() const;
+  bool connected() const noexcept { return static_cast<bool>(items_); }
+  // The membership map, for classes whose membership lives elsewhere.
+  std::map<int32_t, com::ComPtr<com::IUnknown>>& members() noexcept { return members_; }
+  void SetIcon(com::Bstr icon) { icon_ = std::move(icon); }
   // The recently-used album, whose membership never makes an item a member
   // elsewhere; -1 while it does not exist.
   int32_t MruAlbumId();

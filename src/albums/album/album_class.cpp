@@ -35,6 +35,18 @@ constexpr std::array<AlbumClass, 7> kSpecial{{
      false},
 }};
 
+// By reserved ID, -1 (shoebox) to -4 (all albums).
+constexpr std::array<AlbumClass, 4> kVirtual{{
+    {"LumShoebox", "root:Collections.ico", true, "stringRef:Core.Shoebox", "skin::AlbumImages\\Shoebox.png",
+     TakesItems::Any, false, false},
+    {"LumSearchResults", "root:SearchResults.ico", false, "stringRef:Core.SearchResults", kSpecialCover,
+     TakesItems::None, false, false},
+    {"LumAllFiles", "root:AllMedia.ico", false, "stringRef:Core.AllMedia", kSpecialCover, TakesItems::NotAlbums, false,
+     false},
+    {"LumAllAlbumsAlbum", "root:AllCollections.ico", false, "stringRef:Core.AllCollection", kSpecialCover,
+     TakesItems::None, false, false},
+}};
+
 }  // namespace
 
 constexpr AlbumClass kMruSection{"LumMRUSection", "root:Collections.ico", true, {}, {}, TakesItems::None, false, false};
@@ -45,6 +57,11 @@ const AlbumClass& MruSectionClass() { return kMruSection; }
 const AlbumClass* SpecialAlbumClass(int32_t specialType) {
   if (specialType < 0 || static_cast<size_t>(specialType) >= kSpecial.size()) return nullptr;
   return &kSpecial[static_cast<size_t>(specialType)];
+}
+
+const AlbumClass* VirtualAlbumClass(int32_t albumId) {
+  if (albumId > -1 || albumId < -static_cast<int32_t>(kVirtual.size())) return nullptr;
+  return &kVirtual[static_cast<size_t>(-albumId - 1)];
 }
 
 }  // namespace albumcore::albums

@@ -54,5 +54,8 @@ const AlbumClass& PlainAlbumClass();
 const AlbumClass& MruSectionClass();
 // The class of a special album type; null for a type outside the table.
 const AlbumClass* SpecialAlbumClass(int32_t specialType);
+// The class of a virtual album by its reserved ID (-1 to -4); null for any
+// other ID.
+const AlbumClass* VirtualAlbumClass(int32_t albumId);
 
 }  // namespace albumcore::albums

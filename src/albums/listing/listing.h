@@ -60,6 +60,7 @@ enum class ListingKind {
   Shoebox,       // every item of the catalogue
   AllFiles,      // every item whose type is outside 8 to 16
   AllAlbums,     // every album (type 9) but the special ones and those whose only parent is the MRU album
+  SearchResults, // every item of the SearchResults table
 };
 
 // " ORDER BY SearchDomain.<column>" for a sort field of the table; empty for
@@ -81,6 +82,9 @@ std::string BuildItemIdQuery(ListingKind kind, int32_t albumId, int32_t mruAlbum
                              uint32_t sortField, uint32_t sortOrder);
 std::string BuildListingQuery(ListingKind kind, int32_t albumId, int32_t mruAlbumId, const com::Bstr& filter,
                               uint32_t sortField, uint32_t sortOrder);
+
+// The ID-only selection narrowed to one item: a row when `itemId` is listed.
+std::string BuildMemberTest(ListingKind kind, int32_t albumId, int32_t mruAlbumId, int32_t itemId);
 
 // The ID-only statement with the short listing's columns inserted before
 // its first " from" (any case); the text unchanged when it has none.

@@ -49,6 +49,8 @@ constexpr std::string_view kNotOnlyInMruPrefix =
     " SearchDomain.ItemID NOT IN (SELECT AlbumContents.ItemID FROM AlbumContents WHERE AlbumContents.ItemID NOT IN "
     "(SELECT AlbumContents.ItemID FROM AlbumContents WHERE AlbumContents.AlbumID<>";
 constexpr std::string_view kNotOnlyInMruSuffix = ")) AND";
+constexpr std::string_view kSearchResultsJoin = ",SearchResults WHERE SearchDomain.ItemID = SearchResults.ItemID";
+constexpr std::string_view kFullSearchResultsJoin = " INNER JOIN SearchResults ON SearchDomain.ItemID=SearchResults.ItemID";
 constexpr std::string_view kNonSpecialAlbums =
     " SearchDomain.ItemID NOT IN (SELECT SpecialAlbums.AlbumID FROM SpecialAlbums) AND SearchDomain.ItemType = 9";
 
@@ -105,6 +107,9 @@ bool AppendIdSelection(std::string& sql, ListingKind kind, int32_t albumId, int3
       sql += " WHERE";
       AppendAllAlbumsCondition(sql, mruAlbumId);
       return true;
+    case ListingKind::SearchResults:
+      sql += kSearchResultsJoin;
+      return true;
   }
   throw com::ComError(com::E_INVALIDARG, "unknown listing kind");
 }
@@ -133,6 +138,9 @@ bool AppendFullSelection(std::string& sql, ListingKind kind, int32_t albumId, in
       sql += " WHERE";
       AppendAllAlbumsCondition(sql, mruAlbumId);
       return true;
+    case ListingKind::SearchResults:
+      sql += kFullSearchResultsJoin;
+      return false;
   }
   throw com::ComError(com::E_INVALIDARG, "unknown listing kind");
 }
@@ -182,6 +190,15 @@ std::string BuildListingQuery(ListingKind kind, int32_t albumId, int32_t mruAlbu
   const bool hasWhere = AppendFullSelection(sql, kind, albumId, mruAlbumId);
   AppendFilter(sql, filter, hasWhere);
   AppendSort(sql, sortField, sortOrder);
+  return sql;
+}
+
+std::string BuildMemberTest(ListingKind kind, int32_t albumId, int32_t mruAlbumId, int32_t itemId) {
+  std::string sql;
+  const bool hasWhere = AppendIdSelection(sql, kind, albumId, mruAlbumId);
+  sql += hasWhere ? " AND" : " WHERE";
+  sql += " SearchDomain.ItemID = ";
+  sql += std::to_string(itemId);
   return sql;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "albums/album/lum_album.h"
+#include "albums/album/virtual_albums.h"
 #include "com/oadate.h"
 #include "items/collection/lum_item_collection.h"
 #include "items/item/item_types.h"
@@ -50,15 +51,34 @@ com::ComPtr<albums::AlbumBase> LumItemCollection::Album(int32_t albumID, int32_t
   return album;
 }
 
+com::ComPtr<albums::AlbumBase> LumItemCollection::VirtualAlbum(int32_t albumID) {
+  if (auto it = albums_.find(albumID); it != albums_.end()) return it->second.album;
+  com::ComPtr<albums::AlbumBase> album = albums::MakeVirtualAlbum(albumID, services_.strings);
+  if (!album) throw com::ComError(com::E_INVALIDARG, "album " + std::to_string(albumID) + " is not a virtual album");
+  com::ThrowIfFailed(album->Connect(db_.get(), albumID, static_cast<typelib::IKivItemCollection*>(this),
+                                    libUserFields_.get()));
+  albums_.emplace(albumID, CachedAlbum{album, RelayFrom(static_cast<typelib::IKivAlbum*>(album.get()))});
+  return album;
+}
+
+HRESULT LumItemCollection::GetVirtualAlbum(int32_t albumID, com::ComPtr<com::IUnknown>* out) {
+  return com::CallGuard([&]() -> HRESULT {
+    auto& result = com::CheckOut(out);
+    result.reset();
+    if (!connected()) return com::E_FAIL;
+    result = AsUnknown(VirtualAlbum(albumID));
+    return com::S_OK;
+  });
+}
+
 HRESULT LumItemCollection::InstantiateAlbumCustom(int32_t lAlbumID, int32_t lAlbumType,
                                                   com::ComPtr<com::IUnknown>* ppAlbum) {
   return com::CallGuard([&]() -> HRESULT {
     auto& out = com::CheckOut(ppAlbum);
     out.reset();
     if (!connected()) return com::E_FAIL;
-    if (IsVirtualAlbum(lAlbumID)) return com::E_NOTIMPL;  // the virtual albums come with their classes
-    if (lAlbumID < 0) return com::E_INVALIDARG;
-    com::ComPtr<albums::AlbumBase> album = Album(lAlbumID, lAlbumType);
+    if (lAlbumID < 0 && !IsVirtualAlbum(lAlbumID)) return com::E_INVALIDARG;
+    com::ComPtr<albums::AlbumBase> album = IsVirtualAlbum(lAlbumID) ? VirtualAlbum(lAlbumID) : Album(lAlbumID, lAlbumType);
     if (!album) return com::S_FALSE;
     out = AsUnknown(album);
     return com::S_OK;
@@ -184,11 +204,20 @@ HRESULT LumItemCollection::GetSpecialAlbumID(int32_t lType, int32_t* plAlbumID) 
   });
 }
 
-// What arrives with the MRU sections and the virtual albums.
+// What arrives with the MRU sections.
 HRESULT LumItemCollection::GetMRUSection(const com::Bstr&, int32_t*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_Shoebox(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_SearchResults(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_AllFiles(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
-HRESULT LumItemCollection::get_AllAlbums(com::ComPtr<com::IUnknown>*) { return com::E_NOTIMPL; }
+
+HRESULT LumItemCollection::get_Shoebox(com::ComPtr<com::IUnknown>* pVal) {
+  return GetVirtualAlbum(typelib::kShoeboxAlbumId, pVal);
+}
+HRESULT LumItemCollection::get_SearchResults(com::ComPtr<com::IUnknown>* pVal) {
+  return GetVirtualAlbum(typelib::kSearchResultsAlbumId, pVal);
+}
+HRESULT LumItemCollection::get_AllFiles(com::ComPtr<com::IUnknown>* pVal) {
+  return GetVirtualAlbum(typelib::kAllFilesAlbumId, pVal);
+}
+HRESULT LumItemCollection::get_AllAlbums(com::ComPtr<com::IUnknown>* pVal) {
+  return GetVirtualAlbum(typelib::kAllAlbumsAlbumId, pVal);
+}
 
 }  // namespace albumcore::items

@@ -25,8 +25,9 @@
 // Albums (album_operations.cpp): the collection makes, finds, instantiates
 // (cached, relayed like items) and destroys them; DestroyItem of an album
 // empties it first (a playlist destroys its entries). The virtual albums
-// (shoebox, search results, all files, all albums), device albums and the
-// recently-used sections answer E_NOTIMPL until their classes exist.
+// (shoebox, search results, all files, all albums) are made on first
+// request and kept like the others; device albums and GetMRUSection answer
+// E_NOTIMPL until their classes exist.
 //
 // Statuses: E_POINTER for a null pointer; E_FAIL when not connected;
 // E_INVALIDARG for a negative ID or dates that are not VT_DATE. Main loop
@@ -157,6 +158,10 @@ class LumItemCollection final : public com::ComObject,
   events::Subscription RelayFrom(com::IUnknown* source);
   // The album object of `albumID`, cached; null when it has no album row.
   com::ComPtr<albums::AlbumBase> Album(int32_t albumID, int32_t albumType);
+  // The virtual album of a reserved ID (-1 to -4), made and connected on
+  // first request and kept until the collection disconnects.
+  com::ComPtr<albums::AlbumBase> VirtualAlbum(int32_t albumID);
+  com::HRESULT GetVirtualAlbum(int32_t albumID, com::ComPtr<com::IUnknown>* out);
   // Writes a new album item under `parent` (kNoAlbumId: under none) and its
   // album row, announced unless `quiet`.
   int32_t NewAlbum(const com::Bstr& cover, const com::Bstr& name, int32_t parent, int32_t albumType, bool quiet);
