@@ -7,9 +7,11 @@
 #include <memory>
 #include <span>
 
+#include "albums/album/album_class.h"
 #include "components/file_system/file_moniker.h"
 #include "components/file_system/file_system_component.h"
 #include "store/catalogue/schema_upgrade.h"
+#include "typelib/kiv_album.h"
 
 namespace albumcore::library {
 
@@ -21,10 +23,12 @@ void Log(const std::string& path, const std::string& what, HRESULT hr) {
   std::fprintf(stderr, "library %s: %s: %s\n", path.c_str(), what.c_str(), com::DescribeHresult(hr).c_str());
 }
 
-// The special albums every first open makes sure of, in this order:
-// recently used, archive, root, recently imported, clipboard.
-constexpr int32_t kSpecialAlbums[] = {3, 2, 1, 5, 4};
-constexpr int32_t kPassiveSpecialAlbums[] = {3, 2, 1, 4};
+// The special albums every first open makes sure of, in this order; a
+// passive open leaves out the recently imported album.
+constexpr int32_t kSpecialAlbums[] = {albums::SAT_MRU, albums::SAT_ARCHIVE, albums::SAT_ROOT,
+                                      albums::SAT_RECENTLYIMPORTED, albums::SAT_CLIPBOARD};
+constexpr int32_t kPassiveSpecialAlbums[] = {albums::SAT_MRU, albums::SAT_ARCHIVE, albums::SAT_ROOT,
+                                             albums::SAT_CLIPBOARD};
 
 // Whether the file starts as every SQLite file does. Another file is
 // nobody's catalogue to repair: it is refused as it is.
@@ -96,12 +100,25 @@ void LibraryTable::FirstOpenSteps(LumLibrary& library, bool passive) {
   if (library.get_Database(&database) == com::S_OK)
     if (auto db = com::QueryInterface<store::dao::Database>(database))
       store::catalogue::OpenTimeUpgrade(*db);  // reports its own failures
+  int32_t clipboard = -1;
   for (int32_t type : passive ? std::span<const int32_t>(kPassiveSpecialAlbums) : std::span<const int32_t>(kSpecialAlbums)) {
     int32_t id = -1;
     const HRESULT hr = library.GetSpecialAlbumID(type, &id);
-    // The special albums arrive with the album objects.
-    if (com::Failed(hr) && hr != com::E_NOTIMPL) Log("", "special album " + std::to_string(type), hr);
+    if (com::Failed(hr)) Log("", "special album " + std::to_string(type), hr);
+    if (type == albums::SAT_CLIPBOARD && hr == com::S_OK) clipboard = id;
   }
+  EmptyClipboard(library, clipboard);
+}
+
+void LibraryTable::EmptyClipboard(LumLibrary& library, int32_t clipboardID) {
+  // What one client copied does not outlive the library's session: the
+  // items stay in the catalogue, albums only the clipboard held go.
+  if (clipboardID < 0) return;
+  com::ComPtr<com::IUnknown> object;
+  HRESULT hr = library.GetAlbum(clipboardID, &object);
+  auto album = hr == com::S_OK ? com::QueryInterface<typelib::IKivAlbum>(object) : nullptr;
+  if (album) hr = album->EmptyAlbumRecursively(0);
+  if (com::Failed(hr) || !album) Log("", "emptying the clipboard", com::Failed(hr) ? hr : com::E_NOINTERFACE);
 }
 
 HRESULT LibraryTable::Open(const com::Bstr& bstrPath, bool passive, com::ComPtr<com::IUnknown>* out) {

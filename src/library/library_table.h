@@ -74,6 +74,8 @@ class LibraryTable {
   com::HRESULT CreateFromTemplate(const std::string& path);
   com::HRESULT ConnectWithRecovery(LumLibrary& library, const std::string& path, bool passive);
   void FirstOpenSteps(LumLibrary& library, bool passive);
+  // Empties the clipboard album (its items stay in the catalogue).
+  void EmptyClipboard(LumLibrary& library, int32_t clipboardID);
   void Remove(std::map<std::string, Entry>::iterator it);
 
   LibraryTableSettings settings_;

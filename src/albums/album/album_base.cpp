@@ -536,22 +536,35 @@ HRESULT AlbumBase::IsInAlbumTree(int32_t lItemID) {
   });
 }
 
+std::vector<int32_t> AlbumBase::Ids(std::string_view query, std::string_view parameter, int32_t id) {
+  std::vector<int32_t> found;
+  auto rows = store::dao::OpenStored(db(), query, {{parameter, id}});
+  for (; !rows->IsEOF(); rows->MoveNext()) found.push_back(rows->GetValue(0).ToI4());
+  return found;
+}
+
+void AlbumBase::EmptyChildAlbum(int32_t childID, int32_t bDestroyItems) {
+  com::ComPtr<com::IUnknown> object;
+  if (items().InstantiateAlbum(childID, &object) != com::S_OK) return;
+  auto album = com::QueryInterface<typelib::IKivAlbum>(object);
+  if (!album) return;
+  if (const HRESULT hr = album->EmptyAlbumRecursively(bDestroyItems); com::Failed(hr))
+    std::fprintf(stderr, "album %d: emptying album %d failed: %s\n", albumId_, childID,
+                 com::DescribeHresult(hr).c_str());
+}
+
+void AlbumBase::EmptyChildItems(int32_t bDestroyItems) {
+  for (int32_t item : Ids("EnumerateChildItems", "album_id", albumId_)) bDestroyItems ? Destroy(item) : Remove(item);
+}
+
 HRESULT AlbumBase::EmptyAlbumRecursively(int32_t bDestroyItems) {
   return com::CallGuard([&] {
-    auto ids = [&](std::string_view query) {
-      std::vector<int32_t> found;
-      auto rows = store::dao::OpenStored(db(), query, {{"album_id", albumId_}});
-      for (; !rows->IsEOF(); rows->MoveNext()) found.push_back(rows->GetValue(0).ToI4());
-      return found;
-    };
     // Single steps that fail are skipped: the rest is emptied all the same.
-    for (int32_t child : ids("EnumerateChildAlbums")) {
-      com::ComPtr<com::IUnknown> object;
-      if (items().InstantiateAlbum(child, &object) == com::S_OK)
-        if (auto album = com::QueryInterface<typelib::IKivAlbum>(object)) album->EmptyAlbumRecursively(bDestroyItems);
+    for (int32_t child : Ids("EnumerateChildAlbums", "album_id", albumId_)) {
+      EmptyChildAlbum(child, bDestroyItems);
       Remove(child);
     }
-    for (int32_t item : ids("EnumerateChildItems")) bDestroyItems ? Destroy(item) : Remove(item);
+    EmptyChildItems(bDestroyItems);
   });
 }
 

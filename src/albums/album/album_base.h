@@ -21,6 +21,8 @@
 
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "albums/album/album_class.h"
 #include "components/string_table/string_table.h"
@@ -118,6 +120,14 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   // The recently-used album, whose membership never makes an item a member
   // elsewhere; -1 while it does not exist.
   int32_t MruAlbumId();
+  // Column 0 of the rows of a stored query with one ID parameter, such as
+  // the child and parent lists.
+  std::vector<int32_t> Ids(std::string_view query, std::string_view parameter, int32_t id);
+  // The steps of EmptyAlbumRecursively: one child album emptied (a failure
+  // is logged, the emptying goes on), then the child items removed or
+  // destroyed.
+  void EmptyChildAlbum(int32_t childID, int32_t bDestroyItems);
+  void EmptyChildItems(int32_t bDestroyItems);
 
  private:
   class SpecificSink;

@@ -20,6 +20,8 @@ using typelib::IKivAlbumCoreEvents;
 
 namespace {
 
+constexpr std::string_view kMruSectionCover = "skin::AlbumImages\\AlbumCover.png";
+
 bool IsVirtualAlbum(int32_t id) { return id <= typelib::kShoeboxAlbumId && id >= typelib::kAllAlbumsAlbumId; }
 
 com::ComPtr<com::IUnknown> AsUnknown(const com::ComPtr<albums::AlbumBase>& album) {
@@ -32,9 +34,13 @@ com::ComPtr<albums::AlbumBase> LumItemCollection::Album(int32_t albumID, int32_t
   if (auto it = albums_.find(albumID); it != albums_.end()) return it->second.album;
   com::ComPtr<albums::AlbumBase> album;
   if (auto special = store::dao::OpenStored(db(), "GetSpecialAlbumType", {{"album_id", albumID}}); !special->IsEOF()) {
-    const albums::AlbumClass* albumClass = albums::SpecialAlbumClass(special->GetValue(0).ToI4());
+    const int32_t type = special->GetValue(0).ToI4();
+    const albums::AlbumClass* albumClass = albums::SpecialAlbumClass(type);
     if (albumClass == nullptr) throw com::ComError(com::E_NOTIMPL, "a special album type without its class");
-    album = com::MakeObject<albums::LumSpecialAlbum>(*albumClass, services_.strings);
+    if (type == albums::SAT_CLIPBOARD)
+      album = com::MakeObject<albums::LumClipboard>(*albumClass, services_.strings);
+    else
+      album = com::MakeObject<albums::LumSpecialAlbum>(*albumClass, services_.strings);
   } else if (!store::dao::OpenStored(db(), "IsMRUSection", {{"item_id", albumID}})->IsEOF()) {
     album = com::MakeObject<albums::LumSpecialAlbum>(albums::MruSectionClass(), services_.strings);
   } else {
@@ -204,8 +210,27 @@ HRESULT LumItemCollection::GetSpecialAlbumID(int32_t lType, int32_t* plAlbumID) 
   });
 }
 
-// What arrives with the MRU sections.
-HRESULT LumItemCollection::GetMRUSection(const com::Bstr&, int32_t*) { return com::E_NOTIMPL; }
+HRESULT LumItemCollection::GetMRUSection(const com::Bstr& bstrSectionName, int32_t* plAlbumID) {
+  return com::CallGuard([&]() -> HRESULT {
+    if (!connected()) return com::E_FAIL;
+    int32_t& out = com::CheckOut(plAlbumID);
+    int32_t mru = -1;
+    com::ThrowIfFailed(GetSpecialAlbumID(albums::SAT_MRU, &mru));
+    // A section is found by its name as the album reads it.
+    auto sections = store::dao::OpenStored(db(), "EnumerateChildAlbums", {{"album_id", mru}});
+    for (; !sections->IsEOF(); sections->MoveNext()) {
+      const int32_t id = sections->GetValue(0).ToI4();
+      com::Bstr name;
+      if (com::ComPtr<albums::AlbumBase> section = Album(id, -1); section && section->get_Name(&name) == com::S_OK &&
+                                                                  name.str() == bstrSectionName.str()) {
+        out = id;
+        return com::S_OK;
+      }
+    }
+    sections.reset();
+    return CreateAlbumCustom(com::Bstr(kMruSectionCover), bstrSectionName, mru, albums::CAT_NORMAL, &out);
+  });
+}
 
 HRESULT LumItemCollection::get_Shoebox(com::ComPtr<com::IUnknown>* pVal) {
   return GetVirtualAlbum(typelib::kShoeboxAlbumId, pVal);

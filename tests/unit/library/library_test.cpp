@@ -9,8 +9,10 @@
 
 #include "components/file_system/file_system_component.h"
 #include "events/subscription.h"
+#include "albums/album/album_class.h"
 #include "library/library_table.h"
 #include "recording_sink.h"
+#include "typelib/kiv_album.h"
 #include "typelib/kiv_item_collection.h"
 
 namespace albumcore::library {
@@ -217,6 +219,29 @@ TEST_F(LibraryTest, CatalogueOperations) {
   ASSERT_EQ(library->GetTotalInfo(com::Bstr(""), &count, &big, &size), com::S_OK);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(library->UpdateItem(com::Bstr("file::/nowhere.jpg")), com::S_OK);
+}
+
+TEST_F(LibraryTest, EachOpenMakesTheSpecialAlbumsAndEmptiesTheClipboard) {
+  const std::string path = Path("clip.db");
+  auto library = Open(path);
+  int32_t clipboard = -1;
+  ASSERT_EQ(library->GetSpecialAlbumID(albums::SAT_CLIPBOARD, &clipboard), com::S_OK);
+  const int32_t item = CreateItem(*library, "file::/photos/copied.jpg");
+  com::ComPtr<com::IUnknown> object;
+  ASSERT_EQ(library->GetAlbum(clipboard, &object), com::S_OK);
+  ASSERT_EQ(com::QueryInterface<typelib::IKivAlbum>(object)->AddByItemID(item), com::S_OK);
+  object.reset();
+  Table().Close(com::Bstr(path));
+
+  library = Open(path);
+  int32_t again = -1;
+  ASSERT_EQ(library->GetSpecialAlbumID(albums::SAT_CLIPBOARD, &again), com::S_OK);
+  EXPECT_EQ(again, clipboard);
+  ASSERT_EQ(library->GetAlbum(clipboard, &object), com::S_OK);
+  int32_t count = -1;
+  EXPECT_EQ(com::QueryInterface<typelib::IKivAlbum>(object)->get_Count(&count), com::S_OK);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(library->GetItem(item, &object), com::S_OK);  // the copied item stays
 }
 
 TEST_F(LibraryTest, AFileMetAgainWithAnotherDateIsReadAgain) {
