@@ -19,6 +19,10 @@
 // plain SQL; a new collection instantiates every item (type, item record,
 // photo record, the cache, the relay); raw runs the three selects.
 //
+// The shoebox (BM_ShoeboxCount_*): a new collection makes the shoebox of
+// the N-item catalogue and counts it, against raw SQLite reading the IDs of
+// the same listing.
+//
 // Property write (BM_PutRating_*): put_Rating on one item of a catalogue
 // of 1,000,000 items, against the bare SELECT and UPDATE of the row.
 #include <benchmark/benchmark.h>
@@ -36,6 +40,7 @@
 #include "components/file_system/file_system_component.h"
 #include "components/file_system/vips_runtime.h"
 #include "events/subscription.h"
+#include "albums/listing/listing.h"
 #include "items/collection/lum_item_collection.h"
 #include "items/photo/lum_photo_item.h"
 #include "bench_catalogue.h"
@@ -44,6 +49,7 @@
 #include "store/jetsql/connection.h"
 #include "tagging/keywords/lum_keywords_library.h"
 #include "tagging/user_fields/user_fields_library.h"
+#include "typelib/kiv_album.h"
 
 namespace {
 
@@ -306,6 +312,49 @@ void BM_Instantiate_Raw(benchmark::State& state) {
   Report(state, done);
 }
 
+// The shoebox of the filled catalogue: a new collection makes it (its
+// membership map read from the ID-only listing) and counts it; raw runs
+// the translation of the same listing and keeps the IDs in a vector.
+void BM_ShoeboxCount_Adapter(benchmark::State& state) {
+  Library library(FilledCatalogue());
+  int32_t count = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    library.items->Disconnect();  // the shoebox is made again
+    library.items->Connect(library.db.get(), library.userFields.get(), library.keywords.get(), nullptr);
+    state.ResumeTiming();
+    ac::com::ComPtr<ac::com::IUnknown> object;
+    auto shoebox = library.items->get_Shoebox(&object) == ac::com::S_OK
+                       ? ac::com::QueryInterface<ac::typelib::IKivAlbum>(object)
+                       : nullptr;
+    if (!shoebox || shoebox->get_Count(&count) != ac::com::S_OK) {
+      state.SkipWithError("the shoebox does not count");
+      return;
+    }
+  }
+  state.counters["items"] = count;
+}
+
+void BM_ShoeboxCount_Raw(benchmark::State& state) {
+  Library library(FilledCatalogue());
+  namespace listing = ac::albums::listing;
+  const std::string sql =
+      library.db->session()
+          ->Translate(listing::BuildItemIdQuery(listing::ListingKind::Shoebox, ac::typelib::kShoeboxAlbumId, -1, {},
+                                                listing::NAX_SORT_NONE, listing::NAX_SORT_ASCENDING))
+          ->sql;
+  size_t count = 0;
+  for (auto _ : state) {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(library.db->session()->db(), sql.c_str(), -1, &s, nullptr);
+    std::vector<int32_t> ids;
+    while (sqlite3_step(s) == SQLITE_ROW) ids.push_back(sqlite3_column_int(s, 0));
+    sqlite3_finalize(s);
+    count = ids.size();
+  }
+  state.counters["items"] = static_cast<double>(count);
+}
+
 constexpr int kLargeCatalogue = 1000000;
 
 const std::string& LargeCatalogue() {
@@ -364,6 +413,8 @@ BENCHMARK(BM_Create_Adapter)->Iterations(1)->Unit(benchmark::kMillisecond)->UseR
 BENCHMARK(BM_Create_Raw)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Instantiate_Adapter)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Instantiate_Raw)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ShoeboxCount_Adapter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShoeboxCount_Raw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PutRating_Adapter)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PutRating_Raw)->Unit(benchmark::kMicrosecond);
 

@@ -23,8 +23,8 @@ StatementBudget::StatementBudget(sqlite3* db, std::chrono::milliseconds budget) 
 
 StatementBudget::Run StatementBudget::Start() {
   if (armed_ || budget_.count() <= 0) return Run(nullptr);
-  deadline_ = std::chrono::steady_clock::now() + budget_;
   armed_ = true;
+  deadlineSet_ = false;
   t_expiry.reset();
   return Run(this);
 }
@@ -33,7 +33,14 @@ std::optional<std::string> StatementBudget::TakeExpiry() { return std::exchange(
 
 int StatementBudget::OnProgress(void* self) noexcept {
   auto* budget = static_cast<StatementBudget*>(self);
-  if (!budget->armed_ || std::chrono::steady_clock::now() < budget->deadline_) return 0;
+  if (!budget->armed_) return 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (!budget->deadlineSet_) {
+    budget->deadline_ = now + budget->budget_;
+    budget->deadlineSet_ = true;
+    return 0;
+  }
+  if (now < budget->deadline_) return 0;
   try {
     t_expiry = "The statement ran longer than its time budget of " + std::to_string(budget->budget_.count()) +
                " ms and was stopped.";

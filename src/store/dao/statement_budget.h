@@ -7,7 +7,9 @@
 //
 // A run is what one call into the adapter does with SQL text: an Execute, a
 // cursor move (however many rows it steps over), a FindFirst. Runs nest:
-// the outermost one sets the deadline. Statements outside any run (the
+// the outermost one counts. Its deadline is set at the handler's first
+// look, a few thousand steps into the run, so the many runs that end
+// before that (a cursor moving one row) never read the clock. Statements outside any run (the
 // adapter's own bookkeeping, compaction) are never stopped.
 //
 // Owned by the session; one thread uses it at a time, as the session.
@@ -61,6 +63,7 @@ class StatementBudget {
   std::chrono::milliseconds budget_;
   std::chrono::steady_clock::time_point deadline_;
   bool armed_ = false;
+  bool deadlineSet_ = false;
 };
 
 }  // namespace albumcore::store::dao
