@@ -106,7 +106,7 @@ HRESULT AlbumBase::Disconnect() {
   name_ = com::Bstr();
   cover_ = com::Bstr();
   icon_ = com::Bstr();
-  members_.clear();
+  members_.Clear();
   if (userFields_) userFields_->Disconnect();
   userFields_.reset();
   libUserFields_.reset();
@@ -128,11 +128,15 @@ void AlbumBase::LoadAlbumProperties() {
   item->get_ThumbnailMoniker(&cover_);
 }
 
-void AlbumBase::LoadMembership() {
-  members_.clear();
-  auto rows = db().OpenRecordset(BuildItemIdQuery(com::Bstr(), listing::NAX_SORT_NAME, listing::NAX_SORT_ASCENDING));
-  for (; !rows->IsEOF(); rows->MoveNext()) members_.emplace(rows->GetValue(0).ToI4(), nullptr);
+std::vector<int32_t> AlbumBase::ReadMemberIds() {
+  std::vector<int32_t> ids;
+  auto rows = db().OpenRecordset(BuildItemIdQuery(com::Bstr(), listing::NAX_SORT_NONE, listing::NAX_SORT_ASCENDING),
+                                 store::dao::dbOpenSnapshot);
+  for (; !rows->IsEOF(); rows->MoveNext()) ids.push_back(rows->GetValue(0).ToI4());
+  return ids;
 }
+
+void AlbumBase::LoadMembership() { members_.Assign(ReadMemberIds()); }
 
 std::string AlbumBase::BuildItemIdQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder) {
   return listing::BuildItemIdQuery(listing::ListingKind::PlainAlbum, albumId_, -1, filter, sortField, sortOrder);
@@ -147,16 +151,16 @@ std::string AlbumBase::BuildListingQuery(const com::Bstr& filter, uint32_t sortF
 
 void AlbumBase::InsertMembership(int32_t itemID) {
   store::dao::ExecuteStored(db(), "AddItemToAlbum", {{"album_id", albumId_}, {"item_id", itemID}});
-  members_.emplace(itemID, nullptr);
+  members_.Insert(itemID);
 }
 
 void AlbumBase::DeleteMembership(int32_t itemID) {
   store::dao::ExecuteStored(db(), "RemoveItemFromAlbum", {{"album_id", albumId_}, {"item_id", itemID}});
-  members_.erase(itemID);
+  members_.Erase(itemID);
 }
 
 void AlbumBase::OnItemDestroyed(int32_t itemID) {
-  if (members_.erase(itemID) == 0) return;
+  if (!members_.Erase(itemID)) return;
   FireCoreEvent([&](IKivAlbumCoreEvents& s) { return s.OnItemRemoved(albumId_, itemID); });
 }
 
@@ -164,19 +168,19 @@ HRESULT AlbumBase::get_Count(int32_t* pVal) {
   return com::CallGuard([&] { com::CheckOut(pVal) = static_cast<int32_t>(members_.size()); });
 }
 
-HRESULT AlbumBase::IsInAlbum(int32_t lItemID) { return members_.contains(lItemID) ? com::S_OK : com::S_FALSE; }
+HRESULT AlbumBase::IsInAlbum(int32_t lItemID) { return members_.Contains(lItemID) ? com::S_OK : com::S_FALSE; }
 
 HRESULT AlbumBase::get_Item(int32_t lItemID, com::ComPtr<com::IUnknown>* ppItem) {
   return com::CallGuard([&]() -> HRESULT {
     auto& out = com::CheckOut(ppItem);
-    auto it = members_.find(lItemID);
-    if (!items_ || it == members_.end()) return com::E_FAIL;
-    if (!it->second) {
+    if (!items_ || !members_.Contains(lItemID)) return com::E_FAIL;
+    com::ComPtr<com::IUnknown>& kept = members_.Object(lItemID);
+    if (!kept) {
       com::ComPtr<com::IUnknown> object;
       com::ThrowIfFailed(items().InstantiateItem(lItemID, &object));
-      it->second = object;
+      kept = object;
     }
-    out = it->second;
+    out = kept;
     return com::S_OK;
   });
 }
@@ -193,7 +197,7 @@ HRESULT AlbumBase::AddByItemIDFast(int32_t lItemID) {
 HRESULT AlbumBase::AddByItemID(int32_t lItemID) {
   return com::CallGuard([&]() -> HRESULT {
     if (lItemID < 0) return com::E_INVALIDARG;
-    if (members_.contains(lItemID)) return com::S_OK;
+    if (members_.Contains(lItemID)) return com::S_OK;
     com::ComPtr<typelib::IKivItem> item = InstantiateItem(lItemID);
     if (!item) return com::S_FALSE;
     int32_t type = -1;
@@ -258,7 +262,7 @@ bool AlbumBase::HasOtherParents(int32_t itemID) {
 
 HRESULT AlbumBase::Remove(int32_t lItemID) {
   return com::CallGuard([&]() -> HRESULT {
-    if (lItemID < 0 || !members_.contains(lItemID)) return com::E_FAIL;
+    if (lItemID < 0 || !members_.Contains(lItemID)) return com::E_FAIL;
     com::ComPtr<typelib::IKivItem> item = InstantiateItem(lItemID);
     int32_t type = -1, isAlbum = 0;
     com::Bstr moniker;
@@ -287,7 +291,7 @@ HRESULT AlbumBase::Destroy(int32_t lItemID) {
     if (com::Failed(hr))
       std::fprintf(stderr, "album %d: destroying item %d failed: %s\n", albumId_, lItemID,
                    com::DescribeHresult(hr).c_str());
-    members_.erase(lItemID);
+    members_.Erase(lItemID);
     return com::S_OK;
   });
 }
@@ -522,7 +526,7 @@ HRESULT AlbumBase::PopulateFromSearchResults() {
 
 HRESULT AlbumBase::IsInAlbumTree(int32_t lItemID) {
   return com::CallGuard([&]() -> HRESULT {
-    if (members_.contains(lItemID)) return com::S_OK;
+    if (members_.Contains(lItemID)) return com::S_OK;
     // Breadth over the albums below, each asked once: no recursion on a
     // client's tree, and no loop on a cycle.
     std::vector<int32_t> below;

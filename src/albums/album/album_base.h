@@ -5,10 +5,10 @@
 // State: the album ID, its custom type, the cached name, cover and custom
 // icon, the session, the item collection (not connected without one), the
 // library's user fields, the album's own user fields (made on first use),
-// and the membership map, ItemID to the item object once asked for. The
-// map is read at Connect (the ID-only listing, by name) and kept current by
-// every membership write, Destroy and ItemDestroyed; Count, IsInAlbum and
-// Item never read the file.
+// and the membership (membership.h): the member IDs, with the item objects
+// asked for. It is read at Connect (the ID-only listing, unsorted) and kept
+// current by every membership write, Destroy and ItemDestroyed; Count,
+// IsInAlbum and Item never read the file.
 //
 // Events: OnItemAdded, OnItemRemoved, OnAlbumRemoved, OnAlbumNameChanged,
 // OnAlbumCoverMonikerChanged, OnAlbumCustomSortChanged, each after its
@@ -19,12 +19,12 @@
 // Main loop only.
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "albums/album/album_class.h"
+#include "albums/album/membership.h"
 #include "components/string_table/string_table.h"
 #include "events/event_source.h"
 #include "events/subscription.h"
@@ -114,8 +114,8 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   store::dao::Database& db() const;
   typelib::IKivItemCollection& items() const;
   bool connected() const noexcept { return static_cast<bool>(items_); }
-  // The membership map, for classes whose membership lives elsewhere.
-  std::map<int32_t, com::ComPtr<com::IUnknown>>& members() noexcept { return members_; }
+  // The membership, for classes whose membership lives elsewhere.
+  Membership& members() noexcept { return members_; }
   void SetIcon(com::Bstr icon) { icon_ = std::move(icon); }
   // The recently-used album, whose membership never makes an item a member
   // elsewhere; -1 while it does not exist.
@@ -139,6 +139,8 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   // Every album below `albumID`, depth first.
   void CollectAlbumsBelow(int32_t albumID, std::vector<int32_t>& found);
   com::HRESULT RequireWritable() const;
+  // The IDs of the ID-only listing, unsorted: the membership orders them.
+  std::vector<int32_t> ReadMemberIds();
 
   const AlbumClass& class_;
   const components::StringTable* strings_;
@@ -153,7 +155,7 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   com::ComPtr<typelib::IKivUserFields> userFields_;
   com::ComPtr<SpecificSink> sink_;
   events::Subscription specific_;
-  std::map<int32_t, com::ComPtr<com::IUnknown>> members_;
+  Membership members_;
 };
 
 }  // namespace albumcore::albums

@@ -77,21 +77,14 @@ std::string LumVirtualAlbum::BuildListingQuery(const com::Bstr& filter, uint32_t
   return listing::BuildListingQuery(kind_, id(), MruIdForListing(), filter, sortField, sortOrder);
 }
 
-void LumVirtualAlbum::LoadMembership() {
-  auto& map = members();
-  map.clear();
-  auto rows = db().OpenRecordset(BuildItemIdQuery(com::Bstr(), listing::NAX_SORT_NONE, listing::NAX_SORT_ASCENDING));
-  for (; !rows->IsEOF(); rows->MoveNext()) map.emplace_hint(map.end(), rows->GetValue(0).ToI4(), nullptr);
-}
-
 bool LumVirtualAlbum::Lists(int32_t itemID) {
   return !db().OpenRecordset(listing::BuildMemberTest(kind_, id(), MruIdForListing(), itemID))->IsEOF();
 }
 
 void LumVirtualAlbum::OnCreated(int32_t id) {
-  if (members().contains(id)) return;
+  if (members().Contains(id)) return;
   try {
-    if (Lists(id)) members().emplace(id, nullptr);
+    if (Lists(id)) members().Insert(id);
   } catch (const com::ComError& e) {
     std::fprintf(stderr, "album %d: cannot tell whether new item %d belongs: %s\n", this->id(), id, e.what());
   }
@@ -129,7 +122,7 @@ HRESULT LumShoebox::Remove(int32_t lItemID) {
     std::fprintf(stderr, "shoebox: destroying item %d failed: %s\n", lItemID, com::DescribeHresult(hr).c_str());
     return com::S_OK;
   }
-  members().erase(lItemID);
+  members().Erase(lItemID);
   return com::S_OK;
 }
 
@@ -140,17 +133,17 @@ LumSearchResults::LumSearchResults(const components::StringTable* strings)
 
 void LumSearchResults::InsertMembership(int32_t itemID) {
   store::dao::ExecuteStored(db(), "AddItemToSearchResults", {{"item_id", itemID}});
-  members().emplace(itemID, nullptr);
+  members().Insert(itemID);
 }
 
 void LumSearchResults::DeleteMembership(int32_t itemID) {
   store::dao::ExecuteStored(db(), "RemoveItemFromSearchResults", {{"item_id", itemID}});
-  members().erase(itemID);
+  members().Erase(itemID);
 }
 
 HRESULT LumSearchResults::Remove(int32_t lItemID) {
   return com::CallGuard([&]() -> HRESULT {
-    if (!connected() || !members().contains(lItemID)) return com::E_FAIL;
+    if (!connected() || !members().Contains(lItemID)) return com::E_FAIL;
     DeleteMembership(lItemID);
     FireCoreEvent([&](IKivAlbumCoreEvents& s) { return s.OnItemRemoved(id(), lItemID); });
     return com::S_OK;
@@ -178,7 +171,7 @@ LumAllAlbumsAlbum::LumAllAlbumsAlbum(const components::StringTable* strings)
 
 HRESULT LumAllAlbumsAlbum::Remove(int32_t lItemID) {
   return com::CallGuard([&]() -> HRESULT {
-    if (!connected() || !members().contains(lItemID)) return com::E_FAIL;
+    if (!connected() || !members().Contains(lItemID)) return com::E_FAIL;
     com::ComPtr<com::IUnknown> object;
     com::ThrowIfFailed(items().InstantiateItem(lItemID, &object));
     auto item = com::QueryInterface<typelib::IKivItem>(object);

@@ -6,7 +6,7 @@
 //
 // The shoebox and the all-files album hear the collection's OnItemCreated,
 // the all-albums album its OnAlbumCreated, and take the new ID into their
-// membership map when their listing selects it, so Count stays right
+// membership when their listing selects it, so Count stays right
 // without reading the file again; a destroyed item leaves them through
 // ItemDestroyed like any album. They fire nothing for such an arrival: the
 // collection has already announced it.
@@ -33,11 +33,9 @@ class LumVirtualAlbum : public AlbumBase {
   std::string BuildListingQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder) override;
   // Whether the listing selects `itemID` now.
   bool Lists(int32_t itemID);
-  // Unsorted: the map orders the IDs itself.
-  void LoadMembership() override;
   // The IDs of a listing that is the whole catalogue need no row of their own.
-  void InsertMembership(int32_t itemID) override { members().emplace(itemID, nullptr); }
-  void DeleteMembership(int32_t itemID) override { members().erase(itemID); }
+  void InsertMembership(int32_t itemID) override { members().Insert(itemID); }
+  void DeleteMembership(int32_t itemID) override { members().Erase(itemID); }
   // The collection events a class follows.
   virtual bool FollowsItemCreation() const { return false; }
   virtual bool FollowsAlbumCreation() const { return false; }

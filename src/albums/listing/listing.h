@@ -2,7 +2,7 @@
 // reading of such a statement into the parallel arrays of a listing.
 //
 // Every album class has two statements over "AlbumItems AS SearchDomain":
-// one selecting only ItemID (the membership map, Count, IsInAlbum, the
+// one selecting only ItemID (the membership, Count, IsInAlbum, the
 // short listing) and one selecting the columns of the full listing. A
 // class differs only by its selection (ListingKind); the filter and sort
 // pieces are the same for all and are appended in that order.
