@@ -11,6 +11,7 @@
 #include "client/library.h"
 #include "registry/registry_store.h"
 #include "server/config/config_keys.h"
+#include "typelib/kiv_album.h"
 #include "typelib/kiv_album_core_events.h"
 
 namespace albumcore::testing {
@@ -139,6 +140,44 @@ TEST_F(AlbumBusTest, AlbumsTravelAsObjectsWithTheirTreeMembersAndEvents) {
   EXPECT_EQ(raw.Disconnect(), denied);
   EXPECT_EQ(album->Name(name), com::S_OK);
   EXPECT_EQ(name, "Journeys");
+}
+
+// The virtual and special albums over the bus: found by their IDs, their
+// counts kept in step by the server as another client creates, their names
+// not for clients to change, the bin refusing albums.
+TEST_F(AlbumBusTest, SpecialAlbumsKeepTheirRulesAcrossTheBus) {
+  auto shoebox = GetAlbum(typelib::kShoeboxAlbumId);
+  auto allAlbums = GetAlbum(typelib::kAllAlbumsAlbumId);
+  ASSERT_TRUE(shoebox && allAlbums);
+  std::string name;
+  EXPECT_EQ(shoebox->Name(name), com::S_OK);
+  EXPECT_EQ(name, "Shoebox");
+  bool may = true;
+  EXPECT_EQ(shoebox->CanRename(may), com::S_OK);
+  EXPECT_FALSE(may);
+  EXPECT_EQ(shoebox->SetName("Mine"), com::CO_E_NOT_SUPPORTED);
+  int32_t items = -1, albums = -1;
+  ASSERT_EQ(shoebox->Count(items), com::S_OK);
+  ASSERT_EQ(allAlbums->Count(albums), com::S_OK);
+  EXPECT_EQ(albums, 0);  // the special albums are not the client's
+
+  const int32_t trips = Create("Trips", root_);
+  int32_t now = -1;
+  EXPECT_EQ(shoebox->Count(now), com::S_OK);
+  EXPECT_EQ(now, items + 1);
+  EXPECT_EQ(allAlbums->Count(now), com::S_OK);
+  EXPECT_EQ(now, 1);
+  EXPECT_EQ(allAlbums->IsInAlbum(trips), com::S_OK);
+
+  int32_t bin = -1;
+  ASSERT_EQ(library_->SpecialAlbumId(0, bin), com::S_OK);
+  EXPECT_EQ(GetAlbum(bin)->Add(trips), com::S_FALSE);  // the bin takes no albums
+  EXPECT_EQ(GetAlbum(bin)->SetName("Trash"), com::CO_E_NOT_SUPPORTED);
+  // Removing from the all-albums album destroys the album.
+  EXPECT_EQ(allAlbums->Remove(trips), com::S_OK);
+  EXPECT_EQ(allAlbums->Count(now), com::S_OK);
+  EXPECT_EQ(now, 0);
+  EXPECT_EQ(shoebox->IsInAlbum(trips), com::S_FALSE);
 }
 
 // A listing larger than the configured reply limit is refused with a status
