@@ -292,6 +292,8 @@ TEST_F(AlbumBusTest, AlbumctlShowsAndChangesAlbumsAndAWatchHearsIt) {
   EXPECT_NE(tree.find("Journeys  #" + tripsId + "  0 members"), std::string::npos) << tree;
   EXPECT_NE(tree.find("└─ Alps  #" + alpsId + "  2 members"), std::string::npos) << tree;
   EXPECT_NE(tree.find("Bin  #"), std::string::npos) << tree;
+  EXPECT_NE(tree.find("Shoebox  #-1"), std::string::npos) << tree;
+  EXPECT_NE(tree.find("All Media  #-3  2 members"), std::string::npos) << tree;
 
   // Out again, and into the bin, which empties for good.
   expect({"album", "remove", "Alps/Alps", alpsPhoto}, 0, "removed 1, refused 0, failed 0");
@@ -302,6 +304,9 @@ TEST_F(AlbumBusTest, AlbumctlShowsAndChangesAlbumsAndAWatchHearsIt) {
   // An album taken out of its only parent goes, and albumctl says so.
   expect({"album", "remove", otherAlpsId, alpsId}, 0, "destroyed album \"Alps/Alps\" (" + alpsId + ")");
   expect({"album", "items", alpsId}, 1, "no album " + alpsId);
+  // What leaves the library's collections leaves the library.
+  expect({"album", "remove", "All Media", beachPhoto}, 0, "destroyed 1, refused 0, failed 0");
+  expect({"item", "show", beachPhoto}, 1, "no item " + beachPhoto);
 
   // Wrong input: unknown albums, names that cannot be, a special album's
   // name, a sort that does not exist, no library.

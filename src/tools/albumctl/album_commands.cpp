@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "album_tree.h"
+#include "typelib/kiv_album.h"
 #include "display_text.h"
 #include "exit_status.h"
 #include "item_texts.h"
@@ -264,6 +265,10 @@ void Remove(const LibrarySession::Connect& connect, const AlbumArgs& args) {
   const AlbumTree tree(session);
   const int32_t id = tree.Resolve(args.album);
   auto album = tree.Open(id);
+  // These collections hold what the library holds: what leaves them leaves
+  // the library.
+  const bool destroys =
+      id == typelib::kShoeboxAlbumId || id == typelib::kAllFilesAlbumId || id == typelib::kAllAlbumsAlbumId;
   Outcome outcome;
   for (int32_t item : args.items) {
     if (album->IsInAlbum(item) != com::S_OK) {
@@ -279,10 +284,10 @@ void Remove(const LibrarySession::Connect& connect, const AlbumArgs& args) {
       std::cerr << "albumctl: item " << item << " not removed: " << com::DescribeHresult(hr) << "\n";
       continue;
     }
-    if (lastParent) std::cout << "destroyed album " << Named(tree, item) << ": it had no other parent\n";
+    if (lastParent && !destroys) std::cout << "destroyed album " << Named(tree, item) << ": it had no other parent\n";
     ++outcome.done;
   }
-  outcome.Finish("removed");
+  outcome.Finish(destroys ? "destroyed" : "removed");
 }
 
 void EmptyBin(const LibrarySession::Connect& connect, const AlbumArgs& args) {
@@ -315,7 +320,9 @@ void AddAlbumCommands(CLI::App& app, const LibrarySession::Connect& connect) {
                 "--library for its own run and closes it when done.");
   auto args = std::make_shared<AlbumArgs>();
 
-  auto* tree = album->add_subcommand("tree", "the album tree below the root album, and the bin: names, IDs, members");
+  auto* tree = album->add_subcommand(
+      "tree", "the album tree below the root album, the bin and the other special albums, then the collections "
+              "(shoebox, all media, all albums, search results): names, IDs, members");
   AddLibraryOption(tree, *args);
   tree->callback([args, connect] { Tree(connect, *args); });
 
@@ -355,7 +362,8 @@ void AddAlbumCommands(CLI::App& app, const LibrarySession::Connect& connect) {
   add->callback([args, connect] { Add(connect, *args); });
 
   auto* remove = album->add_subcommand(
-      "remove", "take items out of an album (an album taken out of its only parent is destroyed with it)");
+      "remove", "take items out of an album (an album taken out of its only parent is destroyed with it; what leaves "
+                "the shoebox, all media or all albums leaves the library)");
   remove->add_option("album", args->album, "the album")->required();
   remove->add_option("items", args->items, "item IDs")->required();
   AddLibraryOption(remove, *args);

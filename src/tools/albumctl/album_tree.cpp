@@ -9,13 +9,22 @@
 
 #include "display_text.h"
 #include "exit_status.h"
+#include "typelib/kiv_album.h"
 
 namespace albumcore::tools {
 
 namespace {
 
-constexpr int32_t kBinType = 0;
+// Special album types, in the order the tree shows them: the root, the bin,
+// the archive, recently imported, recently used, the clipboard. The devices
+// album is left out: asking for it would make it in a library without
+// devices.
 constexpr int32_t kRootType = 1;
+constexpr int32_t kBinType = 0;
+constexpr int32_t kShownSpecialTypes[] = {kRootType, kBinType, 2, 5, 3, 4};
+// The collections, by their reserved IDs, in the order the tree shows them.
+constexpr int32_t kCollections[] = {typelib::kShoeboxAlbumId, typelib::kAllFilesAlbumId, typelib::kAllAlbumsAlbumId,
+                                    typelib::kSearchResultsAlbumId};
 // No catalogue a person keeps has more albums; a walk stops there.
 constexpr size_t kMostAlbums = 100000;
 
@@ -60,26 +69,39 @@ std::unique_ptr<client::Album> AlbumTree::Open(int32_t id) const {
   return album;
 }
 
+AlbumNode AlbumTree::Read(int32_t id, bool walk) const {
+  auto album = Open(id);
+  AlbumNode node;
+  node.id = id;
+  const std::string doing = "read album " + std::to_string(id);
+  CheckAlbumCall(album->Name(node.name), doing);
+  CheckAlbumCall(album->Count(node.count), doing);
+  if (walk) CheckAlbumCall(album->ChildAlbums(node.children), doing);
+  return node;
+}
+
 AlbumTree::AlbumTree(LibrarySession& session) : session_(session) {
-  for (int32_t type : {kRootType, kBinType}) {
+  for (int32_t type : kShownSpecialTypes) {
     int32_t id = -1;
     CheckAlbumCall(session.library().SpecialAlbumId(type, id), "find the library's special albums");
     tops_.push_back(id);
   }
+  root_ = tops_[0];
+  bin_ = tops_[1];
   std::deque<int32_t> pending(tops_.begin(), tops_.end());
   while (!pending.empty() && nodes_.size() < kMostAlbums) {
     const int32_t id = pending.front();
     pending.pop_front();
     if (nodes_.count(id) != 0) continue;
-    auto album = Open(id);
-    AlbumNode node;
-    node.id = id;
-    const std::string doing = "read album " + std::to_string(id);
-    CheckAlbumCall(album->Name(node.name), doing);
-    CheckAlbumCall(album->Count(node.count), doing);
-    CheckAlbumCall(album->ChildAlbums(node.children), doing);
+    AlbumNode node = Read(id, /*walk=*/true);
     for (int32_t child : node.children) pending.push_back(child);
     nodes_[id] = std::move(node);
+  }
+  // A collection holds every album of its kind: its own albums would repeat
+  // the tree.
+  for (int32_t id : kCollections) {
+    nodes_[id] = Read(id, /*walk=*/false);
+    tops_.push_back(id);
   }
   for (auto& [id, node] : nodes_) {
     std::erase_if(node.children, [&](int32_t child) { return nodes_.count(child) == 0; });

@@ -1,5 +1,9 @@
-// The albums of a library as albumctl shows and names them: the tree below
-// the root album, and the bin beside it, read from the server once per run.
+// The albums of a library as albumctl shows and names them, read from the
+// server once per run: the tree below the root album; beside it the bin and
+// the other special albums every open makes (archive, recently imported,
+// recently used with its sections, clipboard); and the four collections
+// every library has, shown without their members' albums (shoebox, search
+// results, all media, all albums).
 //
 // An album is named by its ID, by its name where one album has it, or by a
 // path of names ("Trips/Alps") from a top-level album down. Albums may have
@@ -27,13 +31,15 @@ struct AlbumNode {
 
 class AlbumTree {
  public:
-  // Reads every album reachable from the root album and the bin.
+  // Reads every album reachable from the special albums, and the
+  // collections.
   explicit AlbumTree(LibrarySession& session);
 
-  // The root album and the bin, in that order.
+  // The root album, the bin, the other special albums, then the
+  // collections.
   const std::vector<int32_t>& tops() const { return tops_; }
-  int32_t root() const { return tops_.front(); }
-  int32_t bin() const { return tops_.back(); }
+  int32_t root() const { return root_; }
+  int32_t bin() const { return bin_; }
   const AlbumNode& node(int32_t id) const { return nodes_.at(id); }
   bool contains(int32_t id) const { return nodes_.count(id) != 0; }
 
@@ -50,7 +56,11 @@ class AlbumTree {
   std::unique_ptr<client::Album> OpenIfAlbum(int32_t id) const;
 
  private:
+  // One album's name and member count; its child albums when `walk`.
+  AlbumNode Read(int32_t id, bool walk) const;
+
   LibrarySession& session_;
+  int32_t root_ = -1, bin_ = -1;
   std::vector<int32_t> tops_;
   std::map<int32_t, AlbumNode> nodes_;
 };
