@@ -5,10 +5,15 @@
 #include "../unit/components/file_system/test_images.h"
 
 #include "IKivAlbum_proxy.h"
+#include "IKivDeviceAlbum_proxy.h"
+#include "IKivDeviceItem_proxy.h"
+#include "IKivLibrary_proxy.h"
 #include "catalogue_server_fixture.h"
 #include "client/albums.h"
 #include "client/event_sink.h"
+#include "client/items.h"
 #include "client/library.h"
+#include "dbus/variant_codec.h"
 #include "registry/registry_store.h"
 #include "server/config/config_keys.h"
 #include "typelib/kiv_album.h"
@@ -20,6 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 using com::HRESULT;
 using AlbumProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivAlbum_proxy>;
+using DeviceAlbumProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivDeviceAlbum_proxy>;
+using DeviceItemProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivDeviceItem_proxy>;
+using LibraryProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivLibrary_proxy>;
 
 constexpr int32_t kRootType = 1;
 
@@ -178,6 +186,58 @@ TEST_F(AlbumBusTest, SpecialAlbumsKeepTheirRulesAcrossTheBus) {
   EXPECT_EQ(allAlbums->Count(now), com::S_OK);
   EXPECT_EQ(now, 0);
   EXPECT_EQ(shoebox->IsInAlbum(trips), com::S_FALSE);
+}
+
+// A device sub-album reached through the library answers its device side on
+// the same path as its album side; a device album, which has no device
+// rows, does not offer it.
+TEST_F(AlbumBusTest, ADeviceSubAlbumAnswersItsDeviceSideOverTheBus) {
+  constexpr int32_t kDeviceType = 1, kMusicAlbumType = 3, kMusicItemType = 2;
+  LibraryProxy library(*session_, library_->object()->path());
+  const auto [madeDevice, device] = library.CreateAlbumCustom("skin::player.png", "Player", root_, kDeviceType);
+  ASSERT_EQ(madeDevice, com::S_OK);
+  const auto [madeMusic, music] = library.CreateAlbumCustom("skin::music.png", "Music", device, kMusicAlbumType);
+  ASSERT_EQ(madeMusic, com::S_OK);
+  com::ComPtr<client::RemoteObject> collectionObject;
+  ASSERT_EQ(library_->ItemCollection(collectionObject), com::S_OK);
+  client::ItemCollection collection(session_, collectionObject);
+  client::NewItem newSong;
+  newSong.type = kMusicItemType;
+  newSong.moniker = "file::/music/song.mp3";
+  newSong.name = "song";
+  newSong.dateCreated = newSong.dateModified = com::Variant::Date(45000.0);
+  int32_t song = -1;
+  ASSERT_EQ(collection.CreateItem(newSong, song), com::S_OK);
+  auto album = GetAlbum(music);
+  ASSERT_TRUE(album);
+  ASSERT_EQ(album->Add(song), com::S_OK);
+
+  DeviceAlbumProxy side(*session_, album->object()->path());
+  const auto [status, rows, items, transcoded, backups, dates] = side.GetAllItemsData();
+  ASSERT_EQ(status, com::S_OK);
+  const com::Variant rowIds = dbus::DecodeVariant(rows, nullptr);
+  ASSERT_EQ(rowIds.vt(), com::VT_ARRAY | com::VT_I4);
+  ASSERT_EQ(rowIds.array().size(), 1u);
+  EXPECT_EQ(dbus::DecodeVariant(items, nullptr).array().elements<int32_t>(), std::vector<int32_t>{song});
+  EXPECT_EQ(dbus::DecodeVariant(transcoded, nullptr).array().get(0).ToString(), "");
+  EXPECT_EQ(dbus::DecodeVariant(backups, nullptr).array().get(0).ToString(), "");
+  EXPECT_TRUE(dbus::DecodeVariant(dates, nullptr).array().get(0).isNull());
+
+  // The row's device item, held by this client until it lets go.
+  const auto [found, itemPath] = side.get_DeviceItemByItemID(song);
+  ASSERT_EQ(found, com::S_OK);
+  auto held = session_->Adopt(itemPath);
+  DeviceItemProxy deviceItem(*session_, itemPath);
+  EXPECT_EQ(deviceItem.get_ID(), std::make_tuple(0u, rowIds.array().elements<int32_t>()[0]));
+  EXPECT_EQ(deviceItem.get_AlbumID(), std::make_tuple(0u, music));
+  const auto [missing, nothing] = side.get_DeviceItemByItemID(424242);
+  EXPECT_EQ(missing, static_cast<uint32_t>(com::E_FAIL));
+  EXPECT_EQ(nothing, sdbus::ObjectPath("/"));
+
+  auto deviceAlbum = GetAlbum(device);
+  ASSERT_TRUE(deviceAlbum);
+  DeviceAlbumProxy notOffered(*session_, deviceAlbum->object()->path());
+  EXPECT_THROW(notOffered.GetAllItemsData(), sdbus::Error);
 }
 
 // A listing larger than the configured reply limit is refused with a status

@@ -44,7 +44,7 @@ class AlbumBase::SpecificSink final : public com::ComObject, public typelib::IKi
 };
 
 AlbumBase::AlbumBase(const AlbumClass& albumClass, const components::StringTable* strings, int32_t customType)
-    : class_(albumClass), strings_(strings), customType_(customType) {}
+    : class_(&albumClass), strings_(strings), customType_(customType) {}
 
 AlbumBase::~AlbumBase() { Disconnect(); }
 
@@ -58,10 +58,10 @@ typelib::IKivItemCollection& AlbumBase::items() const {
   return *items_;
 }
 
-HRESULT AlbumBase::RequireWritable() const {
+HRESULT AlbumBase::RequireWritable(AlbumProperty property) const {
   // A class that refuses the write says so even for a virtual album.
   if (!items_) return com::E_FAIL;
-  if (!class_.clientsMayRename) return com::CO_E_NOT_SUPPORTED;
+  if (!class_->AcceptsPut(property)) return com::CO_E_NOT_SUPPORTED;
   return albumId_ < 0 ? com::E_FAIL : com::S_OK;
 }
 
@@ -115,10 +115,15 @@ HRESULT AlbumBase::Disconnect() {
   return com::S_OK;
 }
 
+void AlbumBase::Reclassify(const AlbumClass& albumClass, int32_t customType) {
+  class_ = &albumClass;
+  customType_ = customType;
+}
+
 void AlbumBase::LoadAlbumProperties() {
-  if (!class_.nameKey.empty()) {
-    name_ = com::Bstr(strings_ ? strings_->Resolve(class_.nameKey) : std::string(class_.nameKey));
-    cover_ = com::Bstr(class_.cover);
+  if (!class_->nameKey.empty()) {
+    name_ = com::Bstr(strings_ ? strings_->Resolve(class_->nameKey) : std::string(class_->nameKey));
+    cover_ = com::Bstr(class_->cover);
     return;
   }
   if (albumId_ < 0) return;
@@ -143,7 +148,7 @@ std::string AlbumBase::BuildItemIdQuery(const com::Bstr& filter, uint32_t sortFi
 }
 
 std::string AlbumBase::BuildListingQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder) {
-  const auto kind = class_.hidesHiddenItems ? listing::ListingKind::PlainAlbum : listing::ListingKind::SpecialAlbum;
+  const auto kind = class_->hidesHiddenItems ? listing::ListingKind::PlainAlbum : listing::ListingKind::SpecialAlbum;
   return listing::BuildListingQuery(kind, albumId_, -1, filter, sortField, sortOrder);
 }
 
@@ -202,7 +207,7 @@ HRESULT AlbumBase::AddByItemID(int32_t lItemID) {
     if (!item) return com::S_FALSE;
     int32_t type = -1;
     item->get_Type(&type);
-    if (!class_.CanAdd(type) || lItemID == albumId_) return com::S_FALSE;
+    if (!class_->CanAdd(type) || lItemID == albumId_) return com::S_FALSE;
     InsertMembership(lItemID);
     FireCoreEvent([&](IKivAlbumCoreEvents& s) { return s.OnItemAdded(albumId_, lItemID); });
     return com::S_OK;
@@ -312,22 +317,22 @@ HRESULT AlbumBase::get_Name(com::Bstr* pVal) {
 }
 HRESULT AlbumBase::get_IconPath(com::Bstr* pVal) {
   return com::CallGuard([&] {
-    com::CheckOut(pVal) = class_.customIcon && !icon_.empty() ? icon_ : com::Bstr(class_.iconDefault);
+    com::CheckOut(pVal) = class_->customIcon && !icon_.empty() ? icon_ : com::Bstr(class_->iconDefault);
   });
 }
 HRESULT AlbumBase::get_AlbumIcon(com::Bstr* pVal) {
   return com::CallGuard([&] { com::CheckOut(pVal) = icon_; });
 }
 HRESULT AlbumBase::CanRename(int32_t* pVal) {
-  return com::CallGuard([&] { com::CheckOut(pVal) = class_.clientsMayRename ? 1 : 0; });
+  return com::CallGuard([&] { com::CheckOut(pVal) = class_->OffersRename() ? 1 : 0; });
 }
 HRESULT AlbumBase::CanAddItem(int32_t lType, int32_t* pbConfirm) {
-  return com::CallGuard([&] { com::CheckOut(pbConfirm) = class_.CanAdd(lType) ? 1 : 0; });
+  return com::CallGuard([&] { com::CheckOut(pbConfirm) = class_->CanAdd(lType) ? 1 : 0; });
 }
 
 HRESULT AlbumBase::put_Name(const com::Bstr& newVal) {
   return com::CallGuard([&]() -> HRESULT {
-    if (const HRESULT hr = RequireWritable(); hr != com::S_OK) return hr;
+    if (const HRESULT hr = RequireWritable(AlbumProperty::Name); hr != com::S_OK) return hr;
     com::ComPtr<typelib::IKivItem> item = InstantiateItem(albumId_);
     if (!item) return com::E_FAIL;
     com::ThrowIfFailed(item->put_Name(newVal));
@@ -339,7 +344,7 @@ HRESULT AlbumBase::put_Name(const com::Bstr& newVal) {
 
 HRESULT AlbumBase::put_CoverMoniker(const com::Bstr& newVal) {
   return com::CallGuard([&]() -> HRESULT {
-    if (const HRESULT hr = RequireWritable(); hr != com::S_OK) return hr;
+    if (const HRESULT hr = RequireWritable(AlbumProperty::CoverMoniker); hr != com::S_OK) return hr;
     com::ComPtr<typelib::IKivItem> item = InstantiateItem(albumId_);
     if (!item) return com::E_FAIL;
     com::ThrowIfFailed(item->put_ThumbnailMoniker(newVal));
@@ -360,7 +365,7 @@ HRESULT AlbumBase::get_AlbumMoniker(com::Bstr* pVal) {
 
 HRESULT AlbumBase::put_AlbumMoniker(const com::Bstr& newVal) {
   return com::CallGuard([&]() -> HRESULT {
-    if (const HRESULT hr = RequireWritable(); hr != com::S_OK) return hr;
+    if (const HRESULT hr = RequireWritable(AlbumProperty::AlbumMoniker); hr != com::S_OK) return hr;
     com::ComPtr<typelib::IKivItem> item = InstantiateItem(albumId_);
     return item ? item->put_Moniker(newVal) : com::E_FAIL;
   });

@@ -98,7 +98,7 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
                               typelib::ItemListingArrays* pItems, com::Variant* pvarReadOnly) override;
 
   int32_t id() const noexcept { return albumId_; }
-  const AlbumClass& albumClass() const noexcept { return class_; }
+  const AlbumClass& albumClass() const noexcept { return *class_; }
   // The collection tells its albums of each destroyed item.
   void OnItemDestroyed(int32_t itemID);
 
@@ -117,6 +117,9 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   // The membership, for classes whose membership lives elsewhere.
   Membership& members() noexcept { return members_; }
   void SetIcon(com::Bstr icon) { icon_ = std::move(icon); }
+  // For a class whose row depends on its album type, known once the
+  // album's row was read.
+  void Reclassify(const AlbumClass& albumClass, int32_t customType);
   // The recently-used album, whose membership never makes an item a member
   // elsewhere; -1 while it does not exist.
   int32_t MruAlbumId();
@@ -138,11 +141,11 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   bool HasOtherParents(int32_t itemID);
   // Every album below `albumID`, depth first.
   void CollectAlbumsBelow(int32_t albumID, std::vector<int32_t>& found);
-  com::HRESULT RequireWritable() const;
+  com::HRESULT RequireWritable(AlbumProperty property) const;
   // The IDs of the ID-only listing, unsorted: the membership orders them.
   std::vector<int32_t> ReadMemberIds();
 
-  const AlbumClass& class_;
+  const AlbumClass* class_;
   const components::StringTable* strings_;
   int32_t albumId_ = -1;
   int32_t customType_;

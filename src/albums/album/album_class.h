@@ -1,10 +1,12 @@
 // What makes one album class differ from another: its icon, its display
 // name and cover when it is a special album, which item types it takes,
-// whether clients may rename it, and how it lists its items. One row per
-// class, declared once in album_class.cpp; the album object reads its row.
+// which of its names clients may change, and how it lists its items. One
+// row per class (per album type for the device sub-albums), declared once
+// in album_class.cpp; the album object reads its row.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace albumcore::albums {
@@ -34,7 +36,12 @@ enum CustomAlbumType : int32_t {
   CAT_DEVICE_SYNCH = 7,
 };
 
-enum class TakesItems { Any, NotAlbums, AlbumsOnly, None };
+enum class TakesItems { Any, NotAlbums, AlbumsOnly, None, Listed };
+
+// Which of Name, CoverMoniker and AlbumMoniker clients may put; the others
+// are refused with CO_E_NOT_SUPPORTED. CanRename answers 1 only for All.
+enum class ClientWrites { None, NameOnly, All };
+enum class AlbumProperty { Name, CoverMoniker, AlbumMoniker };
 
 struct AlbumClass {
   std::string_view name;          // "LumAlbum"
@@ -43,9 +50,14 @@ struct AlbumClass {
   std::string_view nameKey;       // special albums: their display name; empty: from the album item
   std::string_view cover;         // special albums: their cover
   TakesItems takes;
-  bool clientsMayRename;          // CanRename; Name, CoverMoniker, AlbumMoniker puts
+  std::span<const int32_t> listed;  // TakesItems::Listed: the item types taken
+  ClientWrites writes;
   bool hidesHiddenItems;          // the full listing leaves hidden items out
   bool CanAdd(int32_t itemType) const;
+  bool AcceptsPut(AlbumProperty property) const {
+    return writes == ClientWrites::All || (writes == ClientWrites::NameOnly && property == AlbumProperty::Name);
+  }
+  bool OffersRename() const { return writes == ClientWrites::All; }
 };
 
 const AlbumClass& PlainAlbumClass();
@@ -54,6 +66,12 @@ const AlbumClass& PlainAlbumClass();
 const AlbumClass& MruSectionClass();
 // The class of a special album type; null for a type outside the table.
 const AlbumClass* SpecialAlbumClass(int32_t specialType);
+// A device album (CAT_DEVICE): the album of one device, parent of its
+// sub-albums.
+const AlbumClass& DeviceAlbumClass();
+// A device sub-album by its stored album type, CAT_DEVICE_PHOTOS to
+// CAT_DEVICE_SYNCH; any other type gives the row that takes nothing.
+const AlbumClass& DeviceSubAlbumClass(int32_t customType);
 // The class of a virtual album by its reserved ID (-1 to -4); null for any
 // other ID.
 const AlbumClass* VirtualAlbumClass(int32_t albumId);

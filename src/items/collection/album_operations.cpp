@@ -3,6 +3,7 @@
 // album objects by class and keeping them.
 #include <optional>
 
+#include "albums/album/device_albums.h"
 #include "albums/album/lum_album.h"
 #include "albums/album/virtual_albums.h"
 #include "com/oadate.h"
@@ -47,9 +48,12 @@ com::ComPtr<albums::AlbumBase> LumItemCollection::Album(int32_t albumID, int32_t
     auto row = db().OpenRecordset("SELECT AlbumType FROM Albums WHERE AlbumID = " + std::to_string(albumID));
     if (row->IsEOF()) return {};
     if (albumType == -1) albumType = row->GetValue(0).isNull() ? 0 : row->GetValue(0).ToI4();
-    if (albumType >= albums::CAT_DEVICE && albumType <= albums::CAT_DEVICE_SYNCH)
-      throw com::ComError(com::E_NOTIMPL, "device albums come with their classes");
-    album = com::MakeObject<albums::LumAlbum>(services_.strings, albumType);
+    if (albumType == albums::CAT_DEVICE)
+      album = com::MakeObject<albums::LumDeviceAlbum>(services_.strings);
+    else if (albumType >= albums::CAT_DEVICE_PHOTOS && albumType <= albums::CAT_DEVICE_SYNCH)
+      album = com::MakeObject<albums::LumDeviceSubAlbum>(services_.strings);
+    else
+      album = com::MakeObject<albums::LumAlbum>(services_.strings, albumType);
   }
   com::ThrowIfFailed(album->Connect(db_.get(), albumID, static_cast<typelib::IKivItemCollection*>(this),
                                     libUserFields_.get()));

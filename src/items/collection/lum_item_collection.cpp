@@ -305,15 +305,7 @@ HRESULT LumItemCollection::DestroyItem(int32_t lItemID) {
     com::ThrowIfFailed(item->IsAlbum(&isAlbum));
     if (isAlbum != 0) {
       // Emptied first: a playlist destroys its entries, an album unlinks them.
-      com::ComPtr<albums::AlbumBase> album;
-      try {
-        album = Album(lItemID, -1);
-      } catch (const com::ComError& e) {
-        // A class still to come (a device album): its row goes unemptied.
-        if (e.hr() != com::E_NOTIMPL) throw;
-        std::fprintf(stderr, "item collection: album %d is destroyed without emptying it: %s\n", lItemID, e.what());
-      }
-      if (album) {
+      if (com::ComPtr<albums::AlbumBase> album = Album(lItemID, -1)) {
         album->EmptyAlbumRecursively(item->record().type != kAlbumItemType ? 1 : 0);
         if (auto it = albums_.find(lItemID); it != albums_.end()) {
           it->second.relay.reset();
