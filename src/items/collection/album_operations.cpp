@@ -1,6 +1,7 @@
 // The item collection's album side: making albums (an album is an item of
 // type 9 with an Albums row), finding the special albums, instantiating
 // album objects by class and keeping them.
+#include <cstdio>
 #include <optional>
 
 #include "albums/album/device_albums.h"
@@ -34,10 +35,16 @@ com::ComPtr<com::IUnknown> AsUnknown(const com::ComPtr<albums::AlbumBase>& album
 com::ComPtr<albums::AlbumBase> LumItemCollection::Album(int32_t albumID, int32_t albumType) {
   if (auto it = albums_.find(albumID); it != albums_.end()) return it->second.album;
   com::ComPtr<albums::AlbumBase> album;
-  if (auto special = store::dao::OpenStored(db(), "GetSpecialAlbumType", {{"album_id", albumID}}); !special->IsEOF()) {
-    const int32_t type = special->GetValue(0).ToI4();
-    const albums::AlbumClass* albumClass = albums::SpecialAlbumClass(type);
-    if (albumClass == nullptr) throw com::ComError(com::E_NOTIMPL, "a special album type without its class");
+  auto special = store::dao::OpenStored(db(), "GetSpecialAlbumType", {{"album_id", albumID}});
+  const int32_t type = special->IsEOF() ? albums::SAT_UNKNOWN : special->GetValue(0).ToI4();
+  special.reset();
+  const albums::AlbumClass* albumClass = albums::SpecialAlbumClass(type);
+  // A type no class serves (a damaged or newer catalogue): the album is
+  // still an album, served, emptied and destroyed as a plain one.
+  if (albumClass == nullptr && type != albums::SAT_UNKNOWN)
+    std::fprintf(stderr, "item collection: album %d has the special type %d, which no class serves; it is served as "
+                 "a plain album\n", albumID, type);
+  if (albumClass != nullptr) {
     if (type == albums::SAT_CLIPBOARD)
       album = com::MakeObject<albums::LumClipboard>(*albumClass, services_.strings);
     else

@@ -1,5 +1,6 @@
 // The special albums with rules of their own beyond their class row: the
-// clipboard's emptying and the recently-used album's sections.
+// clipboard's emptying, the recently-used album's sections, and a special
+// type no class serves.
 #include <gtest/gtest.h>
 
 #include "albums_fixture.h"
@@ -90,6 +91,19 @@ TEST_F(SpecialAlbums, RecentlyUsedSectionsAreFoundByNameOrMadeOnce) {
   int32_t id = 0;
   collection_->Disconnect();
   EXPECT_EQ(collection_->GetMRUSection(com::Bstr("Photos"), &id), com::E_FAIL);
+}
+
+TEST_F(SpecialAlbums, ASpecialTypeNoClassServesIsServedAsAPlainAlbum) {
+  const int32_t odd = NewAlbum("Odd", root_);
+  const int32_t photo = NewItem("odd.jpg");
+  db_->Execute("INSERT INTO SpecialAlbums ( AlbumID, Type ) VALUES (" + N(odd) + ", 42)");
+  auto album = Album(odd);
+  ASSERT_TRUE(album);
+  EXPECT_EQ(album->AddByItemID(photo), com::S_OK);
+  album.reset();
+  EXPECT_EQ(collection_->DestroyAlbum(odd), com::S_OK);  // emptied first: the photo stays
+  EXPECT_FALSE(Exists(odd));
+  EXPECT_TRUE(Exists(photo));
 }
 
 }  // namespace
