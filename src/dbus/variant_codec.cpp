@@ -37,9 +37,11 @@ auto WithWireElements(const SafeArray& a, ObjectMarshaller* objects, Fn&& fn) {
     case com::VT_R8:
     case com::VT_DATE: return fn(a.elements<double>());
     case com::VT_BSTR: {
-      std::vector<std::string> v;
+      // The texts are appended where they are; a listing's hundred thousand
+      // names are not copied first.
+      std::vector<const char*> v;
       v.reserve(a.size());
-      for (const auto& s : a.elements<com::Bstr>()) v.push_back(s.str());
+      for (const auto& s : a.elements<com::Bstr>()) v.push_back(s.str().c_str());
       return fn(v);
     }
     case com::VT_VARIANT: {
