@@ -190,11 +190,13 @@ TEST_F(AlbumBusTest, SpecialAlbumsKeepTheirRulesAcrossTheBus) {
 
 // A device sub-album reached through the library answers its device side on
 // the same path as its album side; a device album, which has no device
-// rows, does not offer it.
+// rows, does not offer it. albumctl shows the devices below their album.
 TEST_F(AlbumBusTest, ADeviceSubAlbumAnswersItsDeviceSideOverTheBus) {
-  constexpr int32_t kDeviceType = 1, kMusicAlbumType = 3, kMusicItemType = 2;
+  constexpr int32_t kDevicesType = 6, kDeviceType = 1, kMusicAlbumType = 3, kMusicItemType = 2;
   LibraryProxy library(*session_, library_->object()->path());
-  const auto [madeDevice, device] = library.CreateAlbumCustom("skin::player.png", "Player", root_, kDeviceType);
+  int32_t devices = -1;
+  ASSERT_EQ(library_->SpecialAlbumId(kDevicesType, devices), com::S_OK);
+  const auto [madeDevice, device] = library.CreateAlbumCustom("skin::player.png", "Player", devices, kDeviceType);
   ASSERT_EQ(madeDevice, com::S_OK);
   const auto [madeMusic, music] = library.CreateAlbumCustom("skin::music.png", "Music", device, kMusicAlbumType);
   ASSERT_EQ(madeMusic, com::S_OK);
@@ -238,6 +240,11 @@ TEST_F(AlbumBusTest, ADeviceSubAlbumAnswersItsDeviceSideOverTheBus) {
   ASSERT_TRUE(deviceAlbum);
   DeviceAlbumProxy notOffered(*session_, deviceAlbum->object()->path());
   EXPECT_THROW(notOffered.GetAllItemsData(), sdbus::Error);
+
+  ExpectAlbumctl({"album", "tree", "--library", path_}, 0,
+                 "Devices  #" + std::to_string(devices) + "  1 member\n└─ Player  #" + std::to_string(device) +
+                     "  1 member\n   └─ Music  #" + std::to_string(music) + "  1 member",
+                 Env());
 }
 
 // A listing larger than the configured reply limit is refused with a status

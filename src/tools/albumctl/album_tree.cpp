@@ -17,11 +17,12 @@ namespace {
 
 // Special album types, in the order the tree shows them: the root, the bin,
 // the archive, recently imported, recently used, the clipboard. The devices
-// album is left out: asking for it would make it in a library without
-// devices.
+// album comes after them where it exists: asking for it by type would make
+// it in a library that has no devices.
 constexpr int32_t kRootType = 1;
 constexpr int32_t kBinType = 0;
 constexpr int32_t kShownSpecialTypes[] = {kRootType, kBinType, 2, 5, 3, 4};
+constexpr const char* kDevicesAlbumQuery = "SELECT AlbumID FROM SpecialAlbums WHERE Type = 6";
 // The collections, by their reserved IDs, in the order the tree shows them.
 constexpr int32_t kCollections[] = {typelib::kShoeboxAlbumId, typelib::kAllFilesAlbumId, typelib::kAllAlbumsAlbumId,
                                     typelib::kSearchResultsAlbumId};
@@ -88,6 +89,9 @@ AlbumTree::AlbumTree(LibrarySession& session) : session_(session) {
   }
   root_ = tops_[0];
   bin_ = tops_[1];
+  com::Variant devices;
+  CheckAlbumCall(session.library().EnumerateFieldValues(kDevicesAlbumQuery, devices), "look for the devices album");
+  if (devices.isArray() && devices.array().size() > 0) tops_.push_back(devices.array().get(0).ToI4());
   std::deque<int32_t> pending(tops_.begin(), tops_.end());
   while (!pending.empty() && nodes_.size() < kMostAlbums) {
     const int32_t id = pending.front();

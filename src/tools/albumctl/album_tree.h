@@ -1,7 +1,8 @@
 // The albums of a library as albumctl shows and names them, read from the
 // server once per run: the tree below the root album; beside it the bin and
 // the other special albums every open makes (archive, recently imported,
-// recently used with its sections, clipboard); and the four collections
+// recently used with its sections, clipboard) and the devices album with
+// its devices where it exists; and the four collections
 // every library has, shown without their members' albums (shoebox, search
 // results, all media, all albums).
 //
