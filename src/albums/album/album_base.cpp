@@ -133,6 +133,10 @@ void AlbumBase::LoadAlbumProperties() {
   item->get_ThumbnailMoniker(&cover_);
 }
 
+com::ComPtr<store::dao::Recordset> AlbumBase::OpenAlbumRecord() {
+  return store::dao::OpenStored(db(), "GetAlbumRecord", {{"album_id", albumId_}});
+}
+
 std::vector<int32_t> AlbumBase::ReadMemberIds() {
   std::vector<int32_t> ids;
   auto rows = db().OpenRecordset(BuildItemIdQuery(com::Bstr(), listing::NAX_SORT_NONE, listing::NAX_SORT_ASCENDING),
@@ -606,8 +610,7 @@ HRESULT AlbumBase::get_CustomSort(com::Variant* pVal) {
   return com::CallGuard([&]() -> HRESULT {
     com::Variant& out = com::CheckOut(pVal);
     out = com::Variant();
-    auto rows = store::dao::OpenStored(db(), albumId_ < 0 ? "GetSpecialAlbumRecord" : "GetAlbumRecord",
-                                       {{"album_id", albumId_}});
+    auto rows = OpenAlbumRecord();
     if (rows->IsEOF()) return com::E_FAIL;
     const com::Variant stored = rows->Fields("CustomSort").Value();
     if (stored.vt() != (com::VT_ARRAY | com::VT_UI1) || stored.array().dimensions() != 1) return com::E_FAIL;
@@ -634,8 +637,7 @@ HRESULT AlbumBase::put_CustomSort(const com::Variant& newVal) {
       const auto v = static_cast<uint32_t>(ids[i]);
       for (int b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<uint8_t>(v >> (8 * b));
     }
-    auto rows = store::dao::OpenStored(db(), albumId_ < 0 ? "GetSpecialAlbumRecord" : "GetAlbumRecord",
-                                       {{"album_id", albumId_}});
+    auto rows = OpenAlbumRecord();
     if (rows->IsEOF()) return com::E_FAIL;
     const com::Variant stored = rows->Fields("CustomSort").Value();
     if (stored.vt() == (com::VT_ARRAY | com::VT_UI1) && stored.array().elements<uint8_t>() == bytes) return com::S_OK;

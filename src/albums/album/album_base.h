@@ -109,6 +109,8 @@ class AlbumBase : public com::ComObject, public typelib::IKivAlbum, public event
   virtual std::string BuildItemIdQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder);
   virtual std::string BuildListingQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder);
   virtual void LoadAlbumProperties();
+  // The album's Albums row, through which CustomSort is read and written.
+  virtual com::ComPtr<store::dao::Recordset> OpenAlbumRecord();
   virtual void LoadMembership();
 
   store::dao::Database& db() const;

@@ -77,6 +77,10 @@ std::string LumVirtualAlbum::BuildListingQuery(const com::Bstr& filter, uint32_t
   return listing::BuildListingQuery(kind_, id(), MruIdForListing(), filter, sortField, sortOrder);
 }
 
+com::ComPtr<store::dao::Recordset> LumVirtualAlbum::OpenAlbumRecord() {
+  return store::dao::OpenStored(db(), "GetSpecialAlbumRecord", {{"album_id", id()}});
+}
+
 bool LumVirtualAlbum::Lists(int32_t itemID) {
   return !db().OpenRecordset(listing::BuildMemberTest(kind_, id(), MruIdForListing(), itemID))->IsEOF();
 }

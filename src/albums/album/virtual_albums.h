@@ -31,6 +31,8 @@ class LumVirtualAlbum : public AlbumBase {
  protected:
   std::string BuildItemIdQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder) override;
   std::string BuildListingQuery(const com::Bstr& filter, uint32_t sortField, uint32_t sortOrder) override;
+  // The row kept for the reserved ID.
+  com::ComPtr<store::dao::Recordset> OpenAlbumRecord() override;
   // Whether the listing selects `itemID` now.
   bool Lists(int32_t itemID);
   // The IDs of a listing that is the whole catalogue need no row of their own.

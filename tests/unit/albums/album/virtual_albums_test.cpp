@@ -167,5 +167,19 @@ TEST_F(VirtualAlbums, SearchResultsListTheTableAndRemoveOnlyUnlinks) {
   EXPECT_EQ(results->Remove(a), com::E_FAIL);
 }
 
+TEST_F(VirtualAlbums, ACustomSortIsKeptInTheRowOfTheReservedId) {
+  const int32_t a = NewItem("a.jpg"), b = NewItem("b.jpg");
+  db_->Execute("INSERT INTO SearchResults ( ItemID ) VALUES (" + N(a) + ")");
+  db_->Execute("INSERT INTO SearchResults ( ItemID ) VALUES (" + N(b) + ")");
+  auto results = Virtual(&LumItemCollection::get_SearchResults);
+  const com::Variant order(com::SafeArray::FromVector(com::VT_I4, std::vector<int32_t>{b, a}));
+  ASSERT_EQ(results->put_CustomSort(order), com::S_OK);
+  com::Variant read;
+  ASSERT_EQ(results->get_CustomSort(&read), com::S_OK);
+  EXPECT_EQ(read.array().elements<int32_t>(), (std::vector<int32_t>{b, a}));
+  EXPECT_EQ(Scalar("SELECT Count(*) FROM SpecialAlbumProperties WHERE AlbumID = -2 AND CustomSort IS NOT NULL"),
+            "VT_I4 1");
+}
+
 }  // namespace
 }  // namespace albumcore::items::testing
