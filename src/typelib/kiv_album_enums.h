@@ -1,10 +1,37 @@
-// Enumerations of the album interfaces: the sort field and direction of
-// the item listings (IKivAlbum::GetAlbumItems*, IKivLibrary::GetNodeItems*).
+// Enumerations of the album interfaces: the special and custom album types
+// (IKivAlbum::IsSpecialAlbum and Type, IKivLibrary::GetSpecialAlbumID and
+// CreateAlbumCustom), and the sort field and direction of the item listings
+// (IKivAlbum::GetAlbumItems*, IKivLibrary::GetNodeItems*).
 #pragma once
 
 #include <cstdint>
 
 namespace albumcore::typelib {
+
+// tagDruSpecialAlbumType: the special album types of SpecialAlbums.Type.
+enum SpecialAlbumType : int32_t {
+  SAT_UNKNOWN = -1,
+  SAT_BIN = 0,
+  SAT_ROOT = 1,
+  SAT_ARCHIVE = 2,
+  SAT_MRU = 3,
+  SAT_CLIPBOARD = 4,
+  SAT_RECENTLYIMPORTED = 5,
+  SAT_DEVICES = 6,
+};
+
+// tagDruCustomAlbumType: Albums.AlbumType.
+enum CustomAlbumType : int32_t {
+  CAT_UNKNOWN = -1,
+  CAT_NORMAL = 0,
+  CAT_DEVICE = 1,
+  CAT_DEVICE_PHOTOS = 2,
+  CAT_DEVICE_MUSIC = 3,
+  CAT_DEVICE_VIDEOS = 4,
+  CAT_DEVICE_RINGTONES = 5,
+  CAT_DEVICE_FILES = 6,
+  CAT_DEVICE_SYNCH = 7,
+};
 
 // enumNaxSortField: the one column a listing is sorted by. Values outside
 // the table sort nothing, as NAX_SORT_NONE does.

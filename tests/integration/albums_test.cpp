@@ -29,7 +29,6 @@ using DeviceAlbumProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivDeviceA
 using DeviceItemProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivDeviceItem_proxy>;
 using LibraryProxy = ServerProxy<::com::orvane::KIVALBUMCORELib::IKivLibrary_proxy>;
 
-constexpr int32_t kRootType = 1;
 
 class AlbumSink final : public typelib::AlbumCoreEventsSink, public HeardLines {
  public:
@@ -53,7 +52,7 @@ class AlbumBusTest : public CatalogueServerFixture {
     com::ComPtr<client::RemoteObject> object;
     ASSERT_EQ(factory_->Open(path_, &object), com::S_OK);
     library_ = std::make_unique<client::Library>(session_, object);
-    ASSERT_EQ(library_->SpecialAlbumId(kRootType, root_), com::S_OK);
+    ASSERT_EQ(library_->SpecialAlbumId(typelib::SAT_ROOT, root_), com::S_OK);
   }
   void TearDown() override {
     if (library_) {
@@ -106,7 +105,7 @@ TEST_F(AlbumBusTest, AlbumsTravelAsObjectsWithTheirTreeMembersAndEvents) {
   EXPECT_TRUE(ids.empty());
   int32_t type = 0;
   EXPECT_EQ(GetAlbum(root_)->SpecialType(type), com::S_OK);
-  EXPECT_EQ(type, kRootType);
+  EXPECT_EQ(type, typelib::SAT_ROOT);
 
   // The listing, sorted by name both ways; a type filter that keeps nothing.
   client::AlbumListing listing;
@@ -178,7 +177,7 @@ TEST_F(AlbumBusTest, SpecialAlbumsKeepTheirRulesAcrossTheBus) {
   EXPECT_EQ(allAlbums->IsInAlbum(trips), com::S_OK);
 
   int32_t bin = -1;
-  ASSERT_EQ(library_->SpecialAlbumId(0, bin), com::S_OK);
+  ASSERT_EQ(library_->SpecialAlbumId(typelib::SAT_BIN, bin), com::S_OK);
   EXPECT_EQ(GetAlbum(bin)->Add(trips), com::S_FALSE);  // the bin takes no albums
   EXPECT_EQ(GetAlbum(bin)->SetName("Trash"), com::CO_E_NOT_SUPPORTED);
   // Removing from the all-albums album destroys the album.
@@ -192,13 +191,13 @@ TEST_F(AlbumBusTest, SpecialAlbumsKeepTheirRulesAcrossTheBus) {
 // the same path as its album side; a device album, which has no device
 // rows, does not offer it. albumctl shows the devices below their album.
 TEST_F(AlbumBusTest, ADeviceSubAlbumAnswersItsDeviceSideOverTheBus) {
-  constexpr int32_t kDevicesType = 6, kDeviceType = 1, kMusicAlbumType = 3, kMusicItemType = 2;
+  constexpr int32_t kMusicItemType = 2;
   LibraryProxy library(*session_, library_->object()->path());
   int32_t devices = -1;
-  ASSERT_EQ(library_->SpecialAlbumId(kDevicesType, devices), com::S_OK);
-  const auto [madeDevice, device] = library.CreateAlbumCustom("skin::player.png", "Player", devices, kDeviceType);
+  ASSERT_EQ(library_->SpecialAlbumId(typelib::SAT_DEVICES, devices), com::S_OK);
+  const auto [madeDevice, device] = library.CreateAlbumCustom("skin::player.png", "Player", devices, typelib::CAT_DEVICE);
   ASSERT_EQ(madeDevice, com::S_OK);
-  const auto [madeMusic, music] = library.CreateAlbumCustom("skin::music.png", "Music", device, kMusicAlbumType);
+  const auto [madeMusic, music] = library.CreateAlbumCustom("skin::music.png", "Music", device, typelib::CAT_DEVICE_MUSIC);
   ASSERT_EQ(madeMusic, com::S_OK);
   com::ComPtr<client::RemoteObject> collectionObject;
   ASSERT_EQ(library_->ItemCollection(collectionObject), com::S_OK);

@@ -9,32 +9,16 @@
 #include <span>
 #include <string_view>
 
+#include "typelib/kiv_album_enums.h"
+
 namespace albumcore::albums {
 
-// tagDruSpecialAlbumType: the special album types of SpecialAlbums.Type.
-enum SpecialAlbumType : int32_t {
-  SAT_UNKNOWN = -1,
-  SAT_BIN = 0,
-  SAT_ROOT = 1,
-  SAT_ARCHIVE = 2,
-  SAT_MRU = 3,
-  SAT_CLIPBOARD = 4,
-  SAT_RECENTLYIMPORTED = 5,
-  SAT_DEVICES = 6,
-};
-
-// tagDruCustomAlbumType: Albums.AlbumType.
-enum CustomAlbumType : int32_t {
-  CAT_UNKNOWN = -1,
-  CAT_NORMAL = 0,
-  CAT_DEVICE = 1,
-  CAT_DEVICE_PHOTOS = 2,
-  CAT_DEVICE_MUSIC = 3,
-  CAT_DEVICE_VIDEOS = 4,
-  CAT_DEVICE_RINGTONES = 5,
-  CAT_DEVICE_FILES = 6,
-  CAT_DEVICE_SYNCH = 7,
-};
+// The album types of the interfaces (typelib), under the names the album
+// classes use.
+using typelib::CustomAlbumType;
+using typelib::SpecialAlbumType;
+using enum typelib::SpecialAlbumType;
+using enum typelib::CustomAlbumType;
 
 enum class TakesItems { Any, NotAlbums, AlbumsOnly, None, Listed };
 

@@ -8,6 +8,7 @@
 
 #include "album_tree.h"
 #include "typelib/kiv_album.h"
+#include "typelib/kiv_album_enums.h"
 #include "display_text.h"
 #include "exit_status.h"
 #include "item_texts.h"
@@ -293,7 +294,7 @@ void Remove(const LibrarySession::Connect& connect, const AlbumArgs& args) {
 void EmptyBin(const LibrarySession::Connect& connect, const AlbumArgs& args) {
   LibrarySession session(connect, args.library);
   int32_t bin = -1;
-  CheckAlbumCall(session.library().SpecialAlbumId(0, bin), "find the bin");
+  CheckAlbumCall(session.library().SpecialAlbumId(typelib::SAT_BIN, bin), "find the bin");
   com::ComPtr<client::RemoteObject> object;
   CheckAlbumCall(session.library().GetAlbum(bin, object), "reach the bin");
   if (!object) throw LocalFailure("the library hands out no bin");

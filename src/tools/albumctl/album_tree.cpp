@@ -10,19 +10,19 @@
 #include "display_text.h"
 #include "exit_status.h"
 #include "typelib/kiv_album.h"
+#include "typelib/kiv_album_enums.h"
 
 namespace albumcore::tools {
 
 namespace {
 
-// Special album types, in the order the tree shows them: the root, the bin,
-// the archive, recently imported, recently used, the clipboard. The devices
-// album comes after them where it exists: asking for it by type would make
-// it in a library that has no devices.
-constexpr int32_t kRootType = 1;
-constexpr int32_t kBinType = 0;
-constexpr int32_t kShownSpecialTypes[] = {kRootType, kBinType, 2, 5, 3, 4};
-constexpr const char* kDevicesAlbumQuery = "SELECT AlbumID FROM SpecialAlbums WHERE Type = 6";
+// Special album types, in the order the tree shows them. The devices album
+// comes after them where it exists: asking for it by type would make it in
+// a library that has no devices.
+constexpr int32_t kShownSpecialTypes[] = {typelib::SAT_ROOT,           typelib::SAT_BIN, typelib::SAT_ARCHIVE,
+                                          typelib::SAT_RECENTLYIMPORTED, typelib::SAT_MRU, typelib::SAT_CLIPBOARD};
+const std::string kDevicesAlbumQuery =
+    "SELECT AlbumID FROM SpecialAlbums WHERE Type = " + std::to_string(typelib::SAT_DEVICES);
 // The collections, by their reserved IDs, in the order the tree shows them.
 constexpr int32_t kCollections[] = {typelib::kShoeboxAlbumId, typelib::kAllFilesAlbumId, typelib::kAllAlbumsAlbumId,
                                     typelib::kSearchResultsAlbumId};
