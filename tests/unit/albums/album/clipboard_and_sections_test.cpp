@@ -8,7 +8,7 @@
 namespace albumcore::items::testing {
 namespace {
 
-class SpecialAlbums : public Albums {
+class ClipboardAndSections : public Albums {
  protected:
   void SetUp() override {
     Albums::SetUp();
@@ -24,7 +24,7 @@ class SpecialAlbums : public Albums {
   int32_t clipboard_ = -1;
 };
 
-TEST_F(SpecialAlbums, EmptyingTheClipboardKeepsWhatBelongsElsewhere) {
+TEST_F(ClipboardAndSections, EmptyingTheClipboardKeepsWhatBelongsElsewhere) {
   // Copied: an item, an album only the clipboard holds, and an album that
   // also sits under the root.
   const int32_t loose = NewItem("loose.jpg");
@@ -62,7 +62,7 @@ TEST_F(SpecialAlbums, EmptyingTheClipboardKeepsWhatBelongsElsewhere) {
   EXPECT_FALSE(Exists(loose));
 }
 
-TEST_F(SpecialAlbums, RecentlyUsedSectionsAreFoundByNameOrMadeOnce) {
+TEST_F(ClipboardAndSections, RecentlyUsedSectionsAreFoundByNameOrMadeOnce) {
   const int32_t photos = Section("Photos");
   ASSERT_GE(photos, 0);
   // Made as any album is made, announced as any album is.
@@ -93,7 +93,7 @@ TEST_F(SpecialAlbums, RecentlyUsedSectionsAreFoundByNameOrMadeOnce) {
   EXPECT_EQ(collection_->GetMRUSection(com::Bstr("Photos"), &id), com::E_FAIL);
 }
 
-TEST_F(SpecialAlbums, ASpecialTypeNoClassServesIsServedAsAPlainAlbum) {
+TEST_F(ClipboardAndSections, ASpecialTypeNoClassServesIsServedAsAPlainAlbum) {
   const int32_t odd = NewAlbum("Odd", root_);
   const int32_t photo = NewItem("odd.jpg");
   db_->Execute("INSERT INTO SpecialAlbums ( AlbumID, Type ) VALUES (" + N(odd) + ", 42)");
