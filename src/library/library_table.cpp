@@ -7,11 +7,11 @@
 #include <memory>
 #include <span>
 
-#include "albums/album/album_class.h"
 #include "components/file_system/file_moniker.h"
 #include "components/file_system/file_system_component.h"
 #include "store/catalogue/schema_upgrade.h"
 #include "typelib/kiv_album.h"
+#include "typelib/kiv_album_enums.h"
 
 namespace albumcore::library {
 
@@ -25,10 +25,10 @@ void Log(const std::string& path, const std::string& what, HRESULT hr) {
 
 // The special albums every first open makes sure of, in this order; a
 // passive open leaves out the recently imported album.
-constexpr int32_t kSpecialAlbums[] = {albums::SAT_MRU, albums::SAT_ARCHIVE, albums::SAT_ROOT,
-                                      albums::SAT_RECENTLYIMPORTED, albums::SAT_CLIPBOARD};
-constexpr int32_t kPassiveSpecialAlbums[] = {albums::SAT_MRU, albums::SAT_ARCHIVE, albums::SAT_ROOT,
-                                             albums::SAT_CLIPBOARD};
+constexpr int32_t kSpecialAlbums[] = {typelib::SAT_MRU, typelib::SAT_ARCHIVE, typelib::SAT_ROOT,
+                                      typelib::SAT_RECENTLYIMPORTED, typelib::SAT_CLIPBOARD};
+constexpr int32_t kPassiveSpecialAlbums[] = {typelib::SAT_MRU, typelib::SAT_ARCHIVE, typelib::SAT_ROOT,
+                                             typelib::SAT_CLIPBOARD};
 
 // Whether the file starts as every SQLite file does. Another file is
 // nobody's catalogue to repair: it is refused as it is.
@@ -105,7 +105,7 @@ void LibraryTable::FirstOpenSteps(LumLibrary& library, bool passive) {
     int32_t id = -1;
     const HRESULT hr = library.GetSpecialAlbumID(type, &id);
     if (com::Failed(hr)) Log("", "special album " + std::to_string(type), hr);
-    if (type == albums::SAT_CLIPBOARD && hr == com::S_OK) clipboard = id;
+    if (type == typelib::SAT_CLIPBOARD && hr == com::S_OK) clipboard = id;
   }
   EmptyClipboard(library, clipboard);
 }

@@ -9,8 +9,9 @@
 // cursor move (however many rows it steps over), a FindFirst. Runs nest:
 // the outermost one counts. Its deadline is set at the handler's first
 // look, a few thousand steps into the run, so the many runs that end
-// before that (a cursor moving one row) never read the clock. Statements outside any run (the
-// adapter's own bookkeeping, compaction) are never stopped.
+// before that (a cursor moving one row) never read the clock. Statements
+// outside any run (the adapter's own bookkeeping, compaction) are never
+// stopped.
 //
 // Owned by the session; one thread uses it at a time, as the session.
 #pragma once

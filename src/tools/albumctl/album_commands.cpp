@@ -7,11 +7,11 @@
 #include <iostream>
 
 #include "album_tree.h"
-#include "typelib/kiv_album.h"
-#include "typelib/kiv_album_enums.h"
 #include "display_text.h"
 #include "exit_status.h"
 #include "item_texts.h"
+#include "typelib/kiv_album.h"
+#include "typelib/kiv_album_enums.h"
 
 namespace albumcore::tools {
 

@@ -9,10 +9,10 @@
 
 #include "components/file_system/file_system_component.h"
 #include "events/subscription.h"
-#include "albums/album/album_class.h"
 #include "library/library_table.h"
 #include "recording_sink.h"
 #include "typelib/kiv_album.h"
+#include "typelib/kiv_album_enums.h"
 #include "typelib/kiv_item_collection.h"
 
 namespace albumcore::library {
@@ -225,7 +225,7 @@ TEST_F(LibraryTest, EachOpenMakesTheSpecialAlbumsAndEmptiesTheClipboard) {
   const std::string path = Path("clip.db");
   auto library = Open(path);
   int32_t clipboard = -1;
-  ASSERT_EQ(library->GetSpecialAlbumID(albums::SAT_CLIPBOARD, &clipboard), com::S_OK);
+  ASSERT_EQ(library->GetSpecialAlbumID(typelib::SAT_CLIPBOARD, &clipboard), com::S_OK);
   const int32_t item = CreateItem(*library, "file::/photos/copied.jpg");
   com::ComPtr<com::IUnknown> object;
   ASSERT_EQ(library->GetAlbum(clipboard, &object), com::S_OK);
@@ -235,7 +235,7 @@ TEST_F(LibraryTest, EachOpenMakesTheSpecialAlbumsAndEmptiesTheClipboard) {
 
   library = Open(path);
   int32_t again = -1;
-  ASSERT_EQ(library->GetSpecialAlbumID(albums::SAT_CLIPBOARD, &again), com::S_OK);
+  ASSERT_EQ(library->GetSpecialAlbumID(typelib::SAT_CLIPBOARD, &again), com::S_OK);
   EXPECT_EQ(again, clipboard);
   ASSERT_EQ(library->GetAlbum(clipboard, &object), com::S_OK);
   int32_t count = -1;
