@@ -338,6 +338,7 @@ TEST_F(AlbumBusTest, AlbumctlShowsAndChangesAlbumsAndAWatchHearsIt) {
   // Items in, listed in the order asked for, filtered by type; the watch
   // hears each addition.
   expect({"album", "add", "Trips/Alps", beachPhoto, alpsPhoto, "99999"}, 0, "added 2, refused 1, failed 0");
+  expect({"album", "add", "Trips/Alps", beachPhoto}, 1, "is already in \"Trips/Alps\"");
   EXPECT_TRUE(Printed(*watch, "OnItemAdded " + alpsId));
   auto [listed, list] = run({"album", "items", alpsId, "--sort", "name", "--desc"});
   ASSERT_EQ(listed, 0) << list;

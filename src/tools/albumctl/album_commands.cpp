@@ -242,6 +242,13 @@ void Add(const LibrarySession::Connect& connect, const AlbumArgs& args) {
       std::cerr << "albumctl: no item " << item << "\n";
       continue;
     }
+    // A member already in says so rather than counting as added (the
+    // shoebox holds every item from the start).
+    if (album->IsInAlbum(item) == com::S_OK) {
+      ++outcome.refused;
+      std::cerr << "albumctl: item " << item << " is already in " << Named(tree, id) << "\n";
+      continue;
+    }
     if (const std::string why = WhyNotIn(tree, *album, id, item); !why.empty()) {
       ++outcome.refused;
       std::cerr << "albumctl: item " << item << " cannot go into " << Named(tree, id) << ": " << why << "\n";
